@@ -1,0 +1,46 @@
+#pragma once
+// The refinement job and its operations: driver, reader, cell geometry, errors, report.
+
+#include <string>
+#include <string_view>
+
+#include "cell/Constants.h"
+#include "cell/Job.h"
+#include "cell/Messages.h"
+
+namespace zantrel {
+
+// --- Job and driver ---
+void SetJobDefaults(RefinementJob& job);
+// Reads InputFileName, writes OutputFileName; throws RunError, files closed either way.
+void RunRefinement(RefinementJob& job);
+// The same run on data held in memory; the report's bytes are returned, no file is touched.
+std::string RunRefinementInMemory(RefinementJob& job, std::string_view data,
+                                  std::string_view name = "data");
+// Reading, regression and both refinement passes, without the report.
+void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name = "data");
+void AllocateTables(RefinementJob& job);
+void ReleaseTables(RefinementJob& job);
+
+// The report path for a data file: its extension replaced by ".out".
+std::string ReportPathFor(const std::string& dataPath);
+
+// --- Reader ---
+// Six characters, right-justified: "tt" reads as "    tt".
+std::string ReadToken(TextReader& file);
+void ReadReflections(RefinementJob& job);
+
+// --- Cell geometry and error propagation ---
+void ConvertCell(const RefinementJob& job, const ParamVector& source, ParamVector& target,
+                 double& volume);
+void RefineCell(RefinementJob& job);
+void PropagateCellErrors(RefinementJob& job);
+void CellJacobian(const RefinementJob& job, ParamVector x, const ParamVector& f0, int n, int m,
+                  ParamMatrix& jac);
+void TransformCovariance(ParamMatrix c, ParamMatrix jac, ParamMatrix& out, int n, int r);
+
+// --- Report ---
+void WriteReport(RefinementJob& job);
+void WriteRegressionDiagnostics(RefinementJob& job);
+
+}  // namespace zantrel

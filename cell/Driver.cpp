@@ -1,0 +1,189 @@
+// The run driver: files, header line, read-and-fit loop, both refinement passes, report.
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "cell/Cell.h"
+#include "cell/FloatFaults.h"
+#include "cell/Format.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+namespace {
+
+// Releases the tables and closes both files however the run ends; an uncommitted
+// report is discarded, so an earlier report of the same name survives a failure.
+struct RunScope {
+    RefinementJob& job;
+    ~RunScope() {
+        ReleaseTables(job);
+        job.InputFile.Close();
+        job.OutputFile.Discard();
+    }
+};
+
+// Reads the header line after a title ending in '*'; the title loses its '*'.
+void ReadHeader(RefinementJob& job) {
+    TextReader& in = job.InputFile;
+    job.Title.pop_back();
+    job.CrystalSystem = in.ReadInteger();
+    if (job.CrystalSystem < 1 || job.CrystalSystem > 6)
+        Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the header line",
+             in.Where() + ": the crystal system must be 1 (cubic), 2 (tetragonal), 3 (hexagonal), "
+                          "4 (orthorhombic), 5 (monoclinic) or 6 (triclinic)");
+    job.DataKindToken = ReadToken(in);
+    job.HeaderNumber = in.ReadReal();
+    job.MinimiseToken = ReadToken(in);
+    // The flag is the character right after the blank that ended the minimise token.
+    // When the line ends there, that line end is the whole rest of the line: the
+    // next line (the first reflection) must stay unread, whatever the line ends.
+    int flag = in.Get();
+    if (flag == '\r' || flag == '\n') {
+        if (flag == '\r' && in.Peek() == '\n') in.Get();
+    } else if (flag >= 0) {
+        in.SkipLine();
+    }
+    job.RefineZeroShift = flag == 'y' || flag == 'Y';
+    job.ZeroShiftRequested = job.RefineZeroShift;
+    job.DataIs2Theta = job.DataKindToken == "    tt";
+    job.DataIsEnergy = job.DataKindToken == "     e";
+    job.MinimiseOn2Theta = job.MinimiseToken == "    tt";
+    job.MinimiseOnD = job.MinimiseToken == "     d";
+    job.MinimiseOnEnergy = job.MinimiseToken == "     e";
+    if (job.DataIsEnergy) job.Beam2Theta = job.HeaderNumber;
+    else job.Wavelength = job.HeaderNumber;
+}
+
+void ApplyZeroShiftPrecedence(RefinementJob& job) {
+    if (!job.RefineZeroShift) return;
+    if (job.DataIs2Theta) {
+        job.MinimiseOn2Theta = true;
+        job.MinimiseOnEnergy = false;
+        job.MinimiseOnD = false;
+    }
+    if (job.DataIsEnergy) {
+        job.MinimiseOn2Theta = false;
+        job.MinimiseOnEnergy = true;
+        job.MinimiseOnD = false;
+    }
+}
+
+bool PlausibleCoefficients(const RefinementJob& job) {
+    for (int i = 1; i <= job.ParamCount; ++i) {
+        double c = job.Coefficients[i];
+        if (!(c >= -1.0 && c <= 1.0)) return false;  // a NaN fails too
+    }
+    return true;
+}
+
+// Subtracts a significant zero shift from the observations in the quantity in which
+// it was refined: 2-theta when the run minimised in 2-theta, otherwise energy.
+void CorrectByZeroShift(RefinementJob& job) {
+    ClearFloatFaults();
+    bool in2Theta = job.DataIs2Theta || (!job.DataIsEnergy && job.MinimiseOn2Theta);
+    for (int i = 1; i <= job.ObsCount; ++i) {
+        if (in2Theta) {
+            job.TwoThetaObs[i] = double(Extended(job.TwoThetaObs[i]) - job.ZeroShift);
+            job.DObs[i] = double(job.Wavelength / (2 * std::sin(Extended(Pi) * job.TwoThetaObs[i] / 360)));
+        } else {
+            job.EnergyObs[i] = double(Extended(job.EnergyObs[i]) - job.ZeroShift);
+            job.DObs[i] = double(EnergyDSinTheta /
+                                 (std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta) *
+                                  job.EnergyObs[i]));
+        }
+    }
+    CheckFloatFaults("while correcting the observations by the refined zero shift of " +
+                     FormatShortest(job.ZeroShift));
+}
+
+void RefinementPass(RefinementJob& job) {
+    RefineCell(job);
+    PropagateCellErrors(job);
+}
+
+// Steps after the files are open: everything that writes the report.
+void RunOpened(RefinementJob& job, bool writeReport = true) {
+    job.OutputFile.WriteLn(Msg::Banner);
+    AllocateTables(job);
+    job.ZeroShift = 0.0;
+    job.ZeroShiftSigma = 0.00001;
+    TextReader& in = job.InputFile;
+    job.Title = in.ReadRestOfLine();
+    bool hasHeader = !job.Title.empty() && job.Title.back() == '*';
+    if (hasHeader) ReadHeader(job);
+    ApplyZeroShiftPrecedence(job);
+
+    for (;;) {
+        ReadReflections(job);
+        int needed = job.ParamCount + (job.RefineZeroShift ? 3 : 2);
+        if (job.ObsCount < needed) {
+            job.OutputFile.WriteLn();
+            job.OutputFile.WriteLn(Msg::NotEnoughData);
+            return;
+        }
+        RegressLinear(job, job.DesignMatrixSaved, job.QObs, job.ObsCount, job.ParamCount,
+                      job.Coefficients);
+        if (PlausibleCoefficients(job) || job.CrystalSystem <= 1) break;
+        // An implausible fit: read the same reflections again in the next lower system.
+        --job.CrystalSystem;
+        in.Rewind();
+        in.SkipLine();
+        if (hasHeader) in.SkipLine();
+    }
+
+    if (job.RefineZeroShift) {
+        ++job.ParamCount;
+        RefinementPass(job);
+        if (std::fabs(job.ZeroShift) > std::fabs(job.ZeroShiftSigma)) CorrectByZeroShift(job);
+        job.RefineZeroShift = false;
+        --job.ParamCount;
+    }
+    // Without a zero shift the second pass would repeat the first on the same data
+    // bit for bit, so one pass serves for both.
+    RefinementPass(job);
+    if (!writeReport) return;
+    WriteReport(job);
+    WriteRegressionDiagnostics(job);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return a == b;
+    auto cb = std::filesystem::weakly_canonical(b, ec);
+    if (ec) return a == b;
+    return ca == cb;
+}
+
+}  // namespace
+
+void RunRefinement(RefinementJob& job) {
+    RunScope scope{job};
+    job.InputFile.Open(job.InputFileName);
+    if (SameFile(job.InputFileName, job.OutputFileName))
+        Fail("The report would replace the data file",
+             job.InputFileName + " is both; rename the data file (its extension must not be .out)");
+    job.OutputFile.Create(job.OutputFileName);
+    RunOpened(job);
+    job.OutputFile.Commit();
+}
+
+std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
+    RunScope scope{job};
+    job.InputFile = TextReader(std::string(name), std::string(data));
+    job.OutputFile.CreateInMemory();
+    RunOpened(job);
+    return job.OutputFile.Text();
+}
+
+void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
+    RunScope scope{job};
+    job.InputFile = TextReader(std::string(name), std::string(data));
+    job.OutputFile.CreateInMemory();
+    RunOpened(job, false);
+}
+
+}  // namespace zantrel

@@ -1,0 +1,36 @@
+#pragma once
+// Message texts and the error type that ends a run.
+
+#include <stdexcept>
+#include <string>
+
+namespace zantrel {
+
+namespace Msg {
+inline constexpr const char* FileNotFound = "File not found";
+inline constexpr const char* PathNotFound = "Path not found";
+inline constexpr const char* AccessDenied = "File access denied";
+inline constexpr const char* DiskFull = "Disk full";
+inline constexpr const char* InvalidNumericInput = "Invalid numeric input";
+inline constexpr const char* ReadBeyondEnd = "Read beyond end of file";
+inline constexpr const char* InvalidOperation = "Invalid floating point operation";
+inline constexpr const char* DivisionByZero = "Floating point division by zero";
+inline constexpr const char* Overflow = "Floating point overflow";
+inline constexpr const char* NotEnoughData = "***  Program Halted - not enough data points  ***";
+inline constexpr const char* Banner =
+    "Output from program Zantrel -  method of Vorhest & Quillane 1995";
+}  // namespace Msg
+
+// "I/O error %d" with the code in place of %d.
+std::string IoErrorText(int code);
+
+// The error that ends a run. what() is the system's text, then, on a second
+// line, where it happened when that is known.
+struct RunError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const std::string& message);
+[[noreturn]] void Fail(const std::string& message, const std::string& where);
+
+}  // namespace zantrel

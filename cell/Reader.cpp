@@ -1,0 +1,167 @@
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "cell/Cell.h"
+#include "cell/Format.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+std::string ReadToken(TextReader& file) {
+    std::string stored;
+    for (;;) {
+        int c = file.Get();
+        if (c < 0) break;  // end of file
+        if (c == ' ') {
+            if (!stored.empty()) break;
+            if (file.Eof() || file.AtLineEnd()) break;  // an empty token
+            continue;
+        }
+        stored += static_cast<char>(c);
+        if (stored.size() == 6) {
+            // A longer word is cut to six characters; its remainder is dropped.
+            for (int rest = file.Get(); rest >= 0 && rest != ' '; rest = file.Get()) {
+            }
+            break;
+        }
+    }
+    return std::string(6 - stored.size(), ' ') + stored;
+}
+
+namespace {
+
+std::string Hkl(int h, int k, int l) {
+    return "(" + std::to_string(h) + " " + std::to_string(k) + " " + std::to_string(l) + ")";
+}
+
+std::string Number(double x) { return FormatShortest(x); }
+
+// A conversion that has no value ends the run naming the reflection; the first line
+// is the arithmetic fault the conversion would have raised.
+[[noreturn]] void FailConversion(const RefinementJob& job, int i, int h, int k, int l,
+                                 bool divisionByZero, const std::string& why) {
+    Fail(divisionByZero ? Msg::DivisionByZero : Msg::InvalidOperation,
+         "reflection " + std::to_string(i) + " " + Hkl(h, k, l) + " " + job.InputFile.Where() +
+             ": " + why);
+}
+
+// sin(theta) of the energy-dispersive detector angle; refused where no energy exists.
+Extended BeamSine(const RefinementJob& job, int i, int h, int k, int l) {
+    Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta);
+    if (!(s > 0) || !std::isfinite(job.Beam2Theta))
+        FailConversion(job, i, h, k, l, s == 0,
+                       "the detector angle 2-theta " + Number(job.Beam2Theta) +
+                           " gives no energy; it must lie above 0 and below 180 degrees");
+    return s;
+}
+
+void ConvertObservation(RefinementJob& job, int i, int h, int k, int l) {
+    if (job.DataIs2Theta) {
+        double tt = job.TwoThetaObs[i];
+        if (!(tt > 0 && tt < 180))
+            FailConversion(job, i, h, k, l, tt == 0,
+                           "2-theta " + Number(tt) + " has no d spacing; it must lie above 0 and below 180 degrees");
+        if (!(job.Wavelength > 0) || !std::isfinite(job.Wavelength))
+            FailConversion(job, i, h, k, l, job.Wavelength == 0,
+                           "the wavelength " + Number(job.Wavelength) + " must be positive");
+        job.DObs[i] = double(job.Wavelength / (std::sin(Extended(Pi) * tt / 360) * 2));
+    } else if (job.DataIsEnergy) {
+        double e = job.EnergyObs[i];
+        if (!(e > 0))
+            FailConversion(job, i, h, k, l, e == 0, "energy " + Number(e) + " keV has no d spacing; it must be positive");
+        job.DObs[i] = double(EnergyDSinTheta / (BeamSine(job, i, h, k, l) * e));
+    } else if (!(job.DObs[i] > 0)) {
+        FailConversion(job, i, h, k, l, job.DObs[i] == 0,
+                       "d spacing " + Number(job.DObs[i]) + " must be positive");
+    }
+    double d = job.DObs[i];
+    if (!job.DataIs2Theta) {
+        double ratio = double(Extended(job.Wavelength) / (2 * Extended(d)));
+        if (!(std::fabs(ratio) < 1))
+            FailConversion(job, i, h, k, l, false,
+                           "d spacing " + Number(d) + " has no 2-theta at wavelength " +
+                               Number(job.Wavelength) + "; it must exceed half the wavelength");
+        job.TwoThetaObs[i] = double(Extended(ArcSin(ratio)) * 2 * 180 / Pi);
+    }
+    if (!job.DataIsEnergy)
+        job.EnergyObs[i] = double(EnergyDSinTheta / (BeamSine(job, i, h, k, l) * Extended(d)));
+    job.QObs[i] = double(1 / (Extended(d) * d));
+    job.QObsSaved[i] = job.QObs[i];
+}
+
+void BuildDesignRow(RefinementJob& job, int i, int h, int k, int l) {
+    RowTable& x = job.DesignMatrix;
+    // Products of two 32-bit indices, formed in 64 bits so none can wrap.
+    auto product = [](int a, int b) { return double(std::int64_t(a) * std::int64_t(b)); };
+    x(i, 1) = product(h, h);
+    x(i, 2) = product(k, k);
+    x(i, 3) = product(l, l);
+    x(i, 4) = product(k, l);
+    x(i, 5) = product(h, l);
+    x(i, 6) = product(h, k);
+    job.ParamCount = 6;
+    if (job.IsMonoclinic) {
+        x(i, 4) = x(i, 5);  // the hl term replaces kl
+        job.ParamCount = 4;
+    } else if (job.IsOrthorhombic) {
+        job.ParamCount = 3;
+    } else if (job.IsHexagonal) {
+        x(i, 1) = (x(i, 1) + x(i, 2)) + x(i, 6);
+        x(i, 2) = x(i, 3);
+        job.ParamCount = 2;
+    } else if (job.IsTetragonal) {
+        x(i, 1) = x(i, 1) + x(i, 2);
+        x(i, 2) = x(i, 3);
+        job.ParamCount = 2;
+    } else if (job.IsCubic) {
+        x(i, 1) = (x(i, 1) + x(i, 2)) + x(i, 3);
+        job.ParamCount = 1;
+    }
+    for (int j = 1; j <= job.ParamCount; ++j) job.DesignMatrixSaved(i, j) = x(i, j);
+}
+
+}  // namespace
+
+void ReadReflections(RefinementJob& job) {
+    job.IsCubic = job.CrystalSystem == 1;
+    job.IsTetragonal = job.CrystalSystem == 2;
+    job.IsHexagonal = job.CrystalSystem == 3;
+    job.IsOrthorhombic = job.CrystalSystem == 4;
+    job.IsMonoclinic = job.CrystalSystem == 5;
+    job.IsTriclinic = job.CrystalSystem == 6;
+    job.EndOfData = false;
+    job.TooManyReflections = false;
+    TextReader& in = job.InputFile;
+    int count = 0;
+    while (!job.EndOfData) {
+        int h = in.ReadInteger();
+        int k = in.ReadInteger();
+        int l = in.ReadInteger();
+        if (h == 0 && k == 0 && l == 0) {
+            job.EndOfData = true;
+            break;
+        }
+        if (count == MaxReflections) {
+            job.TooManyReflections = true;
+            job.EndOfData = true;
+            break;
+        }
+        int i = ++count;
+        job.MillerH[i] = h;
+        job.MillerK[i] = k;
+        job.MillerL[i] = l;
+        RealTable& read = job.DataIs2Theta ? job.TwoThetaObs
+                          : job.DataIsEnergy ? job.EnergyObs
+                                             : job.DObs;
+        read[i] = in.ReadReal();
+        ConvertObservation(job, i, h, k, l);
+        in.SkipLine();
+        BuildDesignRow(job, i, h, k, l);
+        job.Weights[i] = 1.0;
+        if (in.Eof() || in.AtLineEnd()) job.EndOfData = true;
+    }
+    job.ObsCount = count;
+}
+
+}  // namespace zantrel

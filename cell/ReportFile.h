@@ -1,0 +1,49 @@
+#pragma once
+// The report's bytes, kept in memory and put in place only when a run ends.
+
+#include <string>
+#include <string_view>
+
+namespace zantrel {
+
+// Report literals are written in UTF-8 in the source; the report is Windows-1252.
+std::string ToWindows1252(std::string_view utf8);
+
+// An earlier report of the same name is replaced only by Commit, through a
+// temporary file in the same folder and a rename, so a failed run loses nothing.
+class ReportFile {
+public:
+    ReportFile() = default;
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+    ~ReportFile();
+
+    // Creates the temporary file at once, so an unwritable folder fails early.
+    void Create(const std::string& path);
+    // In memory only: the bytes stay in Text(); Commit writes nothing.
+    void CreateInMemory();
+    void Commit();
+    void Discard();
+
+    // Appends a literal (converted to Windows-1252) or bytes taken as they are.
+    void Write(std::string_view utf8) { text_ += ToWindows1252(utf8); }
+    void WriteBytes(std::string_view bytes) { text_ += bytes; }
+    void WriteLn() { text_ += "\r\n"; }
+    void WriteLn(std::string_view utf8) {
+        Write(utf8);
+        WriteLn();
+    }
+
+    const std::string& Text() const { return text_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string tempPath_;
+    std::string text_;
+};
+
+// The folder-creation error texts by errno: "Path not found", "File access denied", ...
+std::string FileErrorText(int code);
+
+}  // namespace zantrel

@@ -1,0 +1,44 @@
+#pragma once
+// The least-squares engine: SVD regression, Marquardt refinement with LU, and the model.
+
+#include "cell/Job.h"
+
+namespace zantrel {
+
+// --- Linear regression by one-sided Jacobi SVD ---
+// X is overwritten (see DecomposeSvd); c receives entries 1..p; sets job.StudentT when n > p.
+void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, int p,
+                   ParamVector& c);
+// s receives the p column norms in s[1..p].
+void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n);
+// Two-sided 95 % Student t for f degrees of freedom (f > 0).
+double StudentTFor(int f);
+
+// --- Model ---
+double ArcSin(double x);
+double ArcCos(double x);
+// Calculated position of reflection i in the minimised quantity; dOut receives a d spacing.
+double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
+                    double& dOut);
+
+// --- Weighted nonlinear least squares ---
+// The LU routines' state: ZeroPivotSeen lives as long as one solver.
+struct LuSolver {
+    bool ZeroPivotSeen = false;
+    void LuDecompose(ParamMatrix& a, int p, PermVector& perm);
+    void LuSolve(const ParamMatrix& a, const ParamVector& b, ParamVector& x, int p,
+                 const PermVector& perm);
+    void InvertMatrix(const ParamMatrix& a, ParamMatrix& out, const PermVector& perm, int p);
+};
+void PivotRows(ParamMatrix& a, PermVector& perm, int p, int j);
+
+void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
+                        ParamVector h, int i, int np, ParamVector& out);
+double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
+                         const RealTable& y, ParamVector p, const RowTable& hkl);
+// Refines p[1..np]; writes calc, cov and job.ResidualSquares.
+void RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
+                     const RowTable& hkl, const RealTable& y, RealTable& calc,
+                     const RealTable& sigma, ParamMatrix& cov, int n, int np);
+
+}  // namespace zantrel

@@ -1,0 +1,87 @@
+// Crout LU decomposition with its own pivoting rule, the solve, and the inverse.
+
+#include <cmath>
+#include <utility>
+
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+namespace {
+
+// A pivot below this magnitude is replaced by it, so the decomposition never stops.
+constexpr double PivotFloor = 1e-8;
+
+inline void FloorPivot(ParamMatrix& a, int j) {
+    if (std::fabs(a(j, j)) < PivotFloor) a(j, j) = PivotFloor;
+}
+
+}  // namespace
+
+// The last row below j whose entry exceeds |A_jj| — not necessarily the largest.
+void PivotRows(ParamMatrix& a, PermVector& perm, int p, int j) {
+    const double reference = std::fabs(a(j, j));
+    int pivot = 0;
+    for (int r = j + 1; r <= p; ++r)
+        if (std::fabs(a(r, j)) > reference) pivot = r;
+    if (pivot == 0) return;
+    for (int c = 1; c <= p; ++c) std::swap(a(j, c), a(pivot, c));
+    std::swap(perm[std::size_t(j)], perm[std::size_t(pivot)]);
+}
+
+// L keeps the diagonal, U has a unit diagonal; both share A.
+void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
+    ZeroPivotSeen = false;
+    for (int i = 1; i <= p; ++i) perm[std::size_t(i)] = i;
+    PivotRows(a, perm, p, 1);
+    FloorPivot(a, 1);
+    if (p == 1) return;
+    for (int c = 2; c <= p; ++c) a(1, c) = double(a(1, c) / Extended(a(1, 1)));
+    for (int j = 2; j <= p - 1; ++j) {
+        for (int r = j; r <= p; ++r) {
+            double sum = 0;
+            for (int k = 1; k <= j - 1; ++k) sum = double(sum + Extended(a(r, k)) * a(k, j));
+            a(r, j) = a(r, j) - sum;
+        }
+        PivotRows(a, perm, p, j);
+        FloorPivot(a, j);
+        for (int c = j + 1; c <= p; ++c) {
+            double sum = 0;
+            for (int k = 1; k <= j - 1; ++k) sum = double(sum + Extended(a(j, k)) * a(k, c));
+            a(j, c) = double((Extended(a(j, c)) - sum) / a(j, j));
+        }
+    }
+    double sum = 0;
+    for (int k = 1; k <= p - 1; ++k) sum = double(sum + Extended(a(p, k)) * a(k, p));
+    a(p, p) = a(p, p) - sum;  // the last pivot is not floored
+}
+
+// A zero pivot stops the forward divisions for the rest of this and later solves.
+void LuSolver::LuSolve(const ParamMatrix& a, const ParamVector& b, ParamVector& x, int p,
+                       const PermVector& perm) {
+    for (int i = 1; i <= p; ++i) x[i] = b[perm[std::size_t(i)]];
+    x[1] = double(x[1] / Extended(a(1, 1)));
+    for (int i = 2; i <= p; ++i) {
+        double sum = 0;
+        for (int k = 1; k <= i - 1; ++k) sum = double(sum + Extended(a(i, k)) * x[k]);
+        if (a(i, i) == 0) ZeroPivotSeen = true;
+        if (!ZeroPivotSeen) x[i] = double((Extended(x[i]) - sum) / a(i, i));
+    }
+    for (int r = p - 1; r >= 1; --r) {
+        double sum = 0;
+        for (int k = r + 1; k <= p; ++k) sum = double(sum + Extended(a(r, k)) * x[k]);
+        x[r] = x[r] - sum;
+    }
+}
+
+void LuSolver::InvertMatrix(const ParamMatrix& a, ParamMatrix& out, const PermVector& perm,
+                            int p) {
+    for (int c = 1; c <= p; ++c) {
+        ParamVector e, x;
+        e[c] = 1.0;
+        LuSolve(a, e, x, p, perm);
+        for (int r = 1; r <= p; ++r) out(r, c) = x[r];
+    }
+}
+
+}  // namespace zantrel

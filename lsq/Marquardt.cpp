@@ -1,0 +1,140 @@
+// Weighted Levenberg-Marquardt refinement of the cell parameters.
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "cell/FloatFaults.h"
+#include "cell/Messages.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+namespace {
+
+// Generous bounds: a refinement that converges needs a few dozen steps, and a
+// step a few dozen retries before lambda makes it vanishingly small.
+constexpr int MaxSteps = 10000;
+constexpr int MaxRetries = 1000;
+
+const char* const RefineStage = "while refining the cell parameters";
+
+struct Marquardt {
+    RefinementJob& job;
+    ParamVector& p;
+    const ParamVector& h;
+    const RowTable& hkl;
+    const RealTable& y;
+    RealTable& calc;
+    ParamMatrix& cov;
+    int n, np;
+    RealTable w;
+    int nu = 0;
+    double tau = 0;
+    double lambda = 0.001;
+    ParamMatrix alpha, a;
+    ParamVector beta, delta, trial;
+    PermVector perm{};
+    LuSolver lu;
+
+    void BuildNormalEquations() {
+        for (int j = 1; j <= np; ++j) {
+            beta[j] = 0;
+            for (int k = 1; k <= j; ++k) alpha(j, k) = 0;
+        }
+        ParamVector& d = job.DerivativeRow;
+        for (int i = 1; i <= n; ++i) {
+            NumericDerivatives(job, hkl, p, h, i, np, d);
+            double dCalc = 0;  // not used further
+            calc[i] = CalcPosition(job, i, hkl, p, dCalc);
+            for (int j = 1; j <= np; ++j) {
+                beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
+                for (int k = 1; k <= j; ++k)
+                    alpha(j, k) = double(alpha(j, k) + Extended(w[i]) * d[j] * d[k]);
+            }
+        }
+        for (int j = 2; j <= np; ++j)
+            for (int k = 1; k < j; ++k) alpha(k, j) = alpha(j, k);
+        CheckFloatFaults(RefineStage);
+    }
+
+    void Step() {
+        BuildNormalEquations();
+        for (int retry = 0;; ++retry) {
+            if (retry == MaxRetries)
+                Fail("The refinement did not converge",
+                     "no step lowered the sum of squares after " + std::to_string(MaxRetries) +
+                         " tries");
+            for (int r = 1; r <= np; ++r)
+                for (int c = 1; c <= np; ++c) a(r, c) = alpha(r, c);
+            for (int j = 1; j <= np; ++j) a(j, j) = double((1 + Extended(lambda)) * a(j, j));
+            lu.LuDecompose(a, np, perm);
+            lu.LuSolve(a, beta, delta, np, perm);
+            double previous = job.ResidualSquares;
+            for (int j = 1; j <= np; ++j) trial[j] = double(Extended(p[j]) + delta[j]);
+            job.ResidualSquares = EvaluateChiSquare(job, nu, n, w, y, trial, hkl);
+            CheckFloatFaults(RefineStage);
+            if (Extended(previous) + tau > job.ResidualSquares) {
+                lambda = double(0.1 * Extended(lambda));
+                for (int j = 1; j <= np; ++j) p[j] = trial[j];
+                break;
+            }
+            lambda = double(10 * Extended(lambda));
+        }
+        if (lambda == 0) lu.InvertMatrix(a, cov, perm, np);
+        CheckFloatFaults(RefineStage);
+    }
+};
+
+}  // namespace
+
+void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
+                        ParamVector h, int i, int np, ParamVector& out) {
+    for (int j = 1; j <= np; ++j) {
+        double x = p[j];
+        double dOut = 0;
+        p[j] = double(Extended(x) + h[j]);
+        double plus = CalcPosition(job, i, hkl, p, dOut);
+        p[j] = double(Extended(x) - h[j]);
+        double minus = CalcPosition(job, i, hkl, p, dOut);
+        out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
+        p[j] = x;
+    }
+}
+
+double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
+                         const RealTable& y, ParamVector p, const RowTable& hkl) {
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        double dOut = 0;
+        Extended r = Extended(y[i]) - CalcPosition(job, i, hkl, p, dOut);
+        sum = double(sum + w[i] * r * r);
+    }
+    return double(sum / Extended(nu));
+}
+
+void RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
+                     const RowTable& hkl, const RealTable& y, RealTable& calc,
+                     const RealTable& sigma, ParamMatrix& cov, int n, int np) {
+    ClearFloatFaults();
+    Marquardt m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, {}, {}, {}, {}, {}, {}, {}};
+    for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Extended(sigma[i]) * sigma[i]));
+    m.nu = n - np;
+    m.tau = double(Extended(0.1) / m.nu);
+    job.ResidualSquares = EvaluateChiSquare(job, m.nu, n, m.w, y, p, hkl);
+    CheckFloatFaults(RefineStage);
+    for (int steps = 0;; ++steps) {
+        if (steps == MaxSteps)
+            Fail("The refinement did not converge",
+                 "the sum of squares was still changing after " + std::to_string(MaxSteps) +
+                     " steps");
+        if (m.lambda < 1e-9) m.lambda = 1e-9;
+        double before = job.ResidualSquares;
+        m.Step();
+        if (std::fabs(Extended(before) - job.ResidualSquares) < m.tau) break;
+    }
+    m.lambda = 0;
+    m.Step();
+}
+
+}  // namespace zantrel

@@ -1,0 +1,82 @@
+// The model of the refinement: a reflection's calculated position from a reciprocal cell.
+
+#include <cmath>
+
+#include "cell/Constants.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+// arcsin as the arctangent of x / sqrt(1 - x^2); |x| = 1 divides by zero.
+double ArcSin(double x) {
+    Extended t = Extended(x) / std::sqrt(1 - Extended(x) * x);
+    return double(std::atan2(t, Extended(1)));
+}
+
+double ArcCos(double x) { return double(Extended(HalfPi) - ArcSin(x)); }
+
+namespace {
+
+// Q = 1/d^2 of a reflection, each product formed as the formulas write it.
+double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Extended l,
+                         const ParamVector& p) {
+    if (job.IsCubic) {
+        Extended a = p[1];
+        return double((h * a) * (h * a) + (k * a) * (k * a) + (l * a) * (l * a));
+    }
+    if (job.IsTetragonal) {
+        Extended a = p[1], c = p[2];
+        return double((h * a) * (h * a) + (k * a) * (k * a) + (l * c) * (l * c));
+    }
+    if (job.IsHexagonal) {
+        Extended a = p[1], c = p[2];
+        return double(a * a * (h * h + k * k + h * k) + (l * c) * (l * c));
+    }
+    if (job.IsOrthorhombic) {
+        Extended a = p[1], b = p[2], c = p[3];
+        return double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c));
+    }
+    if (job.IsMonoclinic) {
+        Extended a = p[1], b = p[2], c = p[3];
+        return double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c) +
+                      2 * h * l * a * c * std::cos(Extended(p[4])));
+    }
+    // Triclinic: the cross terms are added, in this order, to the stored sum of squares.
+    Extended a = p[1], b = p[2], c = p[3];
+    double squares = double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c));
+    return double(Extended(squares) + 2 * k * l * b * c * std::cos(Extended(p[4])) +
+                  2 * h * l * a * c * std::cos(Extended(p[5])) +
+                  2 * h * k * a * b * std::cos(Extended(p[6])));
+}
+
+}  // namespace
+
+double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
+                    double& dOut) {
+    double z = job.RefineZeroShift ? p[job.ParamCount] : 0.0;
+    double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), p);
+    dOut = double(std::sqrt(1 / Extended(q)));
+    double v;
+    if (job.MinimiseOn2Theta) {
+        double arg = double(std::sqrt(Extended(q)) * job.Wavelength / 2);
+        v = double(2 * Extended(ArcSin(arg)) * 180 / Pi + z);
+    } else if (job.MinimiseOnEnergy) {
+        v = double(std::sqrt(Extended(q)) * EnergyDSinTheta /
+                       std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta) +
+                   z);
+    } else if (job.MinimiseOnD) {
+        v = dOut;
+    } else {
+        v = q;
+    }
+    if (job.RefineZeroShift) {
+        if (job.MinimiseOn2Theta)
+            dOut = double(job.Wavelength / (2 * std::sin(Extended(Pi) * v / 360)));
+        else if (job.MinimiseOnEnergy)
+            dOut = double(EnergyDSinTheta /
+                          (std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta) * v));
+    }
+    return v;
+}
+
+}  // namespace zantrel

@@ -1,0 +1,147 @@
+// Starting coefficients: unweighted least squares through a one-sided Jacobi SVD.
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "cell/FloatFaults.h"
+#include "cell/Messages.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+namespace {
+
+// Far beyond the handful of sweeps that a design matrix of full rank needs.
+constexpr int MaxSweeps = 500;
+
+// Accumulate in a double, each product formed in extended precision.
+inline void AddProduct(double& sum, double x, double y) { sum = double(sum + Extended(x) * y); }
+
+// What each regression column measures, for the message about an undetermined one.
+std::string ColumnName(const RefinementJob& job, int column) {
+    static constexpr const char* triclinic[] = {"h^2 (a*^2)", "k^2 (b*^2)", "l^2 (c*^2)",
+                                                "kl (b*c* cos alpha*)", "hl (a*c* cos beta*)",
+                                                "hk (a*b* cos gamma*)"};
+    static constexpr const char* monoclinic[] = {"h^2 (a*^2)", "k^2 (b*^2)", "l^2 (c*^2)",
+                                                 "hl (a*c* cos beta*)"};
+    static constexpr const char* hexagonal[] = {"h^2+k^2+hk (a*^2)", "l^2 (c*^2)"};
+    static constexpr const char* tetragonal[] = {"h^2+k^2 (a*^2)", "l^2 (c*^2)"};
+    static constexpr const char* cubic[] = {"h^2+k^2+l^2 (a*^2)"};
+    const char* const* names = triclinic;
+    int count = 6;
+    if (job.IsMonoclinic) names = monoclinic, count = 4;
+    else if (job.IsOrthorhombic) count = 3;
+    else if (job.IsHexagonal) names = hexagonal, count = 2;
+    else if (job.IsTetragonal) names = tetragonal, count = 2;
+    else if (job.IsCubic) names = cubic, count = 1;
+    if (column < 1 || column > count) return "column " + std::to_string(column);
+    return names[column - 1];
+}
+
+}  // namespace
+
+double StudentTFor(int f) {
+    Extended fe = f;
+    return double((1.96L + Extended(0.546) / fe) /
+                  (1 - Extended(0.972) / fe + Extended(0.0108) / (fe * fe)));
+}
+
+void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
+    const double tol = double(Extended(p) * p * 1e-8 * 1e-8);
+    for (int r = 1; r <= p; ++r)
+        for (int c = 1; c <= p; ++c) v(r, c) = r == c ? 1.0 : 0.0;
+    ClearFloatFaults();
+    int counter = 0;
+    int sweeps = 0;
+    do {
+        if (++sweeps > MaxSweeps)
+            Fail("The linear regression did not converge",
+                 "its column rotations were still changing after " + std::to_string(MaxSweeps) +
+                     " sweeps");
+        counter = p * (p - 1) / 2;
+        for (int j = 1; j <= p - 1; ++j) {
+            for (int k = j + 1; k <= p; ++k) {
+                double g = 0, a = 0, b = 0;
+                for (int i = 1; i <= n; ++i) {
+                    AddProduct(g, x(i, j), x(i, k));
+                    AddProduct(a, x(i, j), x(i, j));
+                    AddProduct(b, x(i, k), x(i, k));
+                }
+                Extended ab = Extended(a) * b;
+                if (std::fabs(ab) < 1e-20 || Extended(g) * g / ab < tol) {
+                    --counter;
+                    continue;
+                }
+                double cs, sn;
+                if (b > a) {
+                    // The columns change places so the larger norm moves forward.
+                    cs = 0;
+                    sn = 1;
+                } else {
+                    double q = a - b;
+                    double w = double(std::sqrt(4 * Extended(g) * g + Extended(q) * q));
+                    cs = double(std::sqrt((Extended(w) + q) / (2 * Extended(w))));
+                    sn = double(g / (Extended(w) * cs));
+                }
+                for (int i = 1; i <= n; ++i) {
+                    double t = x(i, j);
+                    x(i, j) = double(Extended(t) * cs + Extended(x(i, k)) * sn);
+                    x(i, k) = double(-Extended(t) * sn + Extended(x(i, k)) * cs);
+                }
+                for (int i = 1; i <= p; ++i) {
+                    double t = v(i, j);
+                    v(i, j) = double(Extended(t) * cs + Extended(v(i, k)) * sn);
+                    v(i, k) = double(-Extended(t) * sn + Extended(v(i, k)) * cs);
+                }
+            }
+        }
+        // A NaN would never pass the orthogonality test: stop at the first fault.
+        CheckFloatFaults("in the linear regression of Q on the Miller-index terms");
+    } while (counter > 0);
+    for (int j = 1; j <= p; ++j) {
+        double sum = 0;
+        for (int i = 1; i <= n; ++i) AddProduct(sum, x(i, j), x(i, j));
+        s[j] = double(std::sqrt(Extended(sum)));
+        if (s[j] > tol)
+            for (int i = 1; i <= n; ++i) x(i, j) = double(x(i, j) / Extended(s[j]));
+    }
+}
+
+void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, int p,
+                   ParamVector& c) {
+    ParamMatrix v;
+    RealTable s(MaxReflections);
+    DecomposeSvd(x, v, s, p, n);
+    const double tol = double(Extended(p) * p * 1e-8 * 1e-8);
+    for (int k = 1; k <= p; ++k) {
+        if (s[k] > tol) continue;
+        // The right singular vector of the vanishing value names the parameter.
+        int worst = 1;
+        for (int i = 2; i <= p; ++i)
+            if (std::fabs(v(i, k)) > std::fabs(v(worst, k))) worst = i;
+        Fail(Msg::DivisionByZero,
+             "the reflections do not determine the term " + ColumnName(job, worst) +
+                 ": it is zero for every reflection, or a combination of the other terms");
+    }
+    std::vector<double> pinv(std::size_t(MaxParams) * std::size_t(MaxReflections), 0.0);
+    auto b = [&](int i, int r) -> double& {
+        return pinv[std::size_t(i - 1) * MaxReflections + std::size_t(r - 1)];
+    };
+    for (int i = 1; i <= p; ++i)
+        for (int r = 1; r <= n; ++r) {
+            double sum = 0;
+            for (int k = 1; k <= p; ++k) sum = double(sum + Extended(v(i, k)) * x(r, k) / s[k]);
+            b(i, r) = sum;
+        }
+    for (int i = 1; i <= p; ++i) {
+        double sum = 0;
+        for (int r = 1; r <= n; ++r) AddProduct(sum, b(i, r), y[r]);
+        c[i] = sum;
+    }
+    int f = n - p;
+    if (f > 0) job.StudentT = StudentTFor(f);
+    CheckFloatFaults("in the linear regression of Q on the Miller-index terms");
+}
+
+}  // namespace zantrel

@@ -1,0 +1,127 @@
+#include "support/SyntheticData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <tuple>
+
+namespace zantrel::testing {
+
+namespace {
+
+constexpr double TruePi = 3.14159265358979323846;
+double Rad(double deg) { return deg * TruePi / 180.0; }
+
+// Energy of a d spacing at a detector angle: E d sin(theta) = 6.199 keV angstrom, with
+// the program's own constants so that exact data stay exact.
+double EnergyFor(double d, double beam2Theta) {
+    return 6.199 / (std::sin(0.00872664638888889 * beam2Theta) * d);
+}
+
+}  // namespace
+
+double Cell::Volume() const {
+    double ca = std::cos(Rad(alpha)), cb = std::cos(Rad(beta)), cg = std::cos(Rad(gamma));
+    return a * b * c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+}
+
+double DSpacing(const Cell& cell, const Hkl& r) {
+    double ca = std::cos(Rad(cell.alpha)), cb = std::cos(Rad(cell.beta)),
+           cg = std::cos(Rad(cell.gamma));
+    // Direct metric tensor G; 1/d^2 = h^T G^-1 h.
+    double g[3][3] = {{cell.a * cell.a, cell.a * cell.b * cg, cell.a * cell.c * cb},
+                      {cell.a * cell.b * cg, cell.b * cell.b, cell.b * cell.c * ca},
+                      {cell.a * cell.c * cb, cell.b * cell.c * ca, cell.c * cell.c}};
+    double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) -
+                 g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
+                 g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
+    double inv[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            int r1 = (j + 1) % 3, r2 = (j + 2) % 3, c1 = (i + 1) % 3, c2 = (i + 2) % 3;
+            inv[i][j] = (g[r1][c1] * g[r2][c2] - g[r1][c2] * g[r2][c1]) / det;
+        }
+    double v[3] = {double(r.h), double(r.k), double(r.l)};
+    double q = 0;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) q += v[i] * inv[i][j] * v[j];
+    return 1 / std::sqrt(q);
+}
+
+std::vector<Hkl> Reflections(const DataSpec& spec) {
+    std::vector<std::pair<double, Hkl>> found;
+    std::set<std::tuple<int, int, int>> seen;
+    const int range = 12;
+    for (int h = -range; h <= range; ++h)
+        for (int k = -range; k <= range; ++k)
+            for (int l = -range; l <= range; ++l) {
+                if (h == 0 && k == 0 && l == 0) continue;
+                // One of each Friedel pair: the first non-zero index positive.
+                int first = h != 0 ? h : (k != 0 ? k : l);
+                if (first < 0) continue;
+                double d = DSpacing(spec.cell, {h, k, l});
+                double s = spec.wavelength / (2 * d);
+                if (s >= 1) continue;
+                double tt = 2 * std::asin(s) * 180 / TruePi;
+                if (tt < spec.min2Theta || tt > spec.max2Theta) continue;
+                found.push_back({d, {h, k, l}});
+            }
+    std::sort(found.begin(), found.end(), [](const auto& x, const auto& y) {
+        if (x.first != y.first) return x.first > y.first;
+        return std::tie(x.second.h, x.second.k, x.second.l) > std::tie(y.second.h, y.second.k, y.second.l);
+    });
+    // Keep one reflection per distinct d (to 1e-9 relative), as an indexed powder list does.
+    std::vector<Hkl> out;
+    double lastD = -1;
+    for (const auto& [d, r] : found) {
+        if (lastD > 0 && std::fabs(d - lastD) < 1e-9 * d) continue;
+        lastD = d;
+        out.push_back(r);
+        if (int(out.size()) == spec.count) break;
+    }
+    return out;
+}
+
+std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflections) {
+    std::mt19937 random(spec.seed);
+    std::normal_distribution<double> noise(0.0, spec.noise2Theta > 0 ? spec.noise2Theta : 1.0);
+    std::string out = "Synthetic test cell";
+    if (spec.header) {
+        const char* kind = spec.kind == Kind::TwoTheta ? "tt" : spec.kind == Kind::Energy ? "e" : "d";
+        char line[160];
+        std::snprintf(line, sizeof line, "*\r\n%d %s %.6f %s %c\r\n", spec.system, kind,
+                      spec.kind == Kind::Energy ? spec.beam2Theta : spec.wavelength,
+                      spec.minimise.c_str(), spec.zeroShiftFlag ? 'y' : 'n');
+        out += line;
+    } else {
+        out += "\r\n";
+    }
+    for (const Hkl& r : reflections) {
+        double d = DSpacing(spec.cell, r);
+        double tt = 2 * std::asin(spec.wavelength / (2 * d)) * 180 / TruePi;
+        double dtt = spec.noise2Theta > 0 ? noise(random) : 0.0;
+        char line[160];
+        if (spec.kind == Kind::TwoTheta) {
+            std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
+                          tt + dtt + spec.zeroShift);
+        } else if (spec.kind == Kind::D) {
+            double noisy = spec.wavelength / (2 * std::sin(Rad((tt + dtt) / 2)));
+            std::snprintf(line, sizeof line, "%4d %4d %4d %.10f\r\n", r.h, r.k, r.l, noisy);
+        } else {
+            double e = EnergyFor(d, spec.beam2Theta);
+            // The energy error that a 2-theta error implies: dE/E = -cot(theta) dtheta.
+            double theta = Rad(spec.beam2Theta / 2);
+            double de = -e * Rad(dtt / 2) / std::tan(theta);
+            std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
+                          e + de + spec.zeroShift);
+        }
+        out += line;
+    }
+    out += "   0    0    0 0\r\n";
+    return out;
+}
+
+std::string MakeDataFile(const DataSpec& spec) { return MakeDataFile(spec, Reflections(spec)); }
+
+}  // namespace zantrel::testing

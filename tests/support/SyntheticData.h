@@ -1,0 +1,49 @@
+#pragma once
+// Data files computed exactly from a known direct cell, independently of the program's
+// own geometry code (direct metric tensor, inverted by cofactors).
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zantrel::testing {
+
+struct Cell {
+    double a, b, c;           // angstrom
+    double alpha, beta, gamma;  // degrees
+    double Volume() const;
+};
+
+struct Hkl {
+    int h, k, l;
+};
+
+// d spacing of a reflection from the direct cell.
+double DSpacing(const Cell& cell, const Hkl& r);
+
+enum class Kind { TwoTheta, D, Energy };
+
+struct DataSpec {
+    Cell cell;
+    int system = 6;  // 1 cubic ... 6 triclinic, for the header line
+    Kind kind = Kind::TwoTheta;
+    double wavelength = 1.540593;
+    double beam2Theta = 10.0;
+    std::string minimise = "tt";  // header token: tt, d, e or q
+    bool zeroShiftFlag = false;
+    double zeroShift = 0.0;    // added to every observed 2-theta or energy
+    double noise2Theta = 0.0;  // standard deviation in degrees of 2-theta
+    unsigned seed = 1;
+    bool header = true;
+    int count = 20;
+    double min2Theta = 10.0, max2Theta = 140.0;
+};
+
+// The first `count` distinct reflections (by d, largest first) whose 2-theta lies in
+// range; reflections with equal d in the system are left in, as real files have them.
+std::vector<Hkl> Reflections(const DataSpec& spec);
+// A complete data file: title, optional header, reflection lines, "0 0 0" terminator.
+std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflections);
+std::string MakeDataFile(const DataSpec& spec);
+
+}  // namespace zantrel::testing
