@@ -6,7 +6,7 @@
 #include "support/SyntheticData.h"
 
 using namespace zantrel;
-using namespace zantrel::testing;
+using namespace zantrel::synth;
 
 namespace {
 

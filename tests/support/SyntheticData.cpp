@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-namespace zantrel::testing {
+namespace zantrel::synth {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflectio
 
 std::string MakeDataFile(const DataSpec& spec) { return MakeDataFile(spec, Reflections(spec)); }
 
-}  // namespace zantrel::testing
+}  // namespace zantrel::synth

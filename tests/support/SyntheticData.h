@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace zantrel::testing {
+namespace zantrel::synth {
 
 struct Cell {
     double a, b, c;           // angstrom
@@ -46,4 +46,4 @@ std::vector<Hkl> Reflections(const DataSpec& spec);
 std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflections);
 std::string MakeDataFile(const DataSpec& spec);
 
-}  // namespace zantrel::testing
+}  // namespace zantrel::synth

@@ -1,0 +1,165 @@
+// zantrel-cli end to end: naming of reports, settings, errors, and files never lost.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cell/Cell.h"
+#include "support/SyntheticData.h"
+
+namespace fs = std::filesystem;
+using namespace zantrel;
+
+namespace {
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("zantrel-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir_);
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        fs::path path = dir_ / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Runs the CLI; returns its exit status, stderr captured in err_.
+    int Run(const std::string& args) {
+        fs::path errFile = dir_ / "stderr.txt";
+        std::string command = std::string(ZANTREL_CLI) + " -q " + args + " 2>" + errFile.string();
+        int status = std::system(command.c_str());
+        err_ = Read(errFile);
+        fs::remove(errFile);
+        return WEXITSTATUS(status);
+    }
+    // Every file in the folder but those a test wrote: reports and stray temporaries.
+    int FilesWithExtension(const std::string& ext) {
+        int count = 0;
+        for (auto& entry : fs::recursive_directory_iterator(dir_))
+            if (entry.path().string().find(ext) != std::string::npos) ++count;
+        return count;
+    }
+
+    static std::string Silicon(bool header) {
+        synth::DataSpec spec;
+        spec.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
+        spec.system = 1;
+        spec.count = 8;
+        spec.header = header;
+        return synth::MakeDataFile(spec);
+    }
+
+    fs::path dir_;
+    std::string err_;
+};
+
+TEST(ReportPathFor, ReplacesOnlyTheFileNamesLastExtension) {
+    EXPECT_EQ(ReportPathFor("run1.dat"), "run1.out");
+    EXPECT_EQ(ReportPathFor("run1.txt"), "run1.out");
+    EXPECT_EQ(ReportPathFor("run1"), "run1.out");
+    EXPECT_EQ(ReportPathFor("/data/v1.2/run1"), "/data/v1.2/run1.out");
+    EXPECT_EQ(ReportPathFor("/data/v1.2/run1.x.dat"), "/data/v1.2/run1.x.out");
+    EXPECT_EQ(ReportPathFor("C:\\v1.2\\run1"), "C:\\v1.2\\run1.out");
+}
+
+TEST_F(CliTest, WritesTheReportBesideEachDataFile) {
+    std::string a = Write("a.dat", Silicon(true));
+    std::string b = Write("sub.dir/b", Silicon(true));
+    ASSERT_EQ(Run(a + " " + b), 0) << err_;
+    std::string report = Read(dir_ / "a.out");
+    EXPECT_EQ(report.rfind("Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n", 0), 0u);
+    EXPECT_NE(report.find("refined in cubic system"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir_ / "sub.dir" / "b.out"));
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+TEST_F(CliTest, CommandLineSettingsApplyUntilAHeaderOverridesThem) {
+    // Without a header the options choose the system; with one the header wins.
+    std::string plain = Write("plain.dat", Silicon(false));
+    ASSERT_EQ(Run("--system cubic --minimise q " + plain), 0) << err_;
+    std::string report = Read(dir_ / "plain.out");
+    EXPECT_NE(report.find("refined in cubic system"), std::string::npos);
+    EXPECT_NE(report.find("residuals in Q (=1/dsquared)"), std::string::npos);
+
+    std::string headed = Write("headed.dat", Silicon(true));
+    ASSERT_EQ(Run("--system triclinic --minimise d " + headed + " " + plain), 0) << err_;
+    EXPECT_NE(Read(dir_ / "headed.out").find("residuals in 2 theta"), std::string::npos);
+    // The header of the first file does not leak into the second.
+    EXPECT_NE(Read(dir_ / "plain.out").find("residuals in d spacing"), std::string::npos);
+}
+
+TEST_F(CliTest, FailedFilesAreReportedAndTheOthersStillRun) {
+    std::string good = Write("good.dat", Silicon(true));
+    std::string bad = Write("bad.dat", "title\r\n1 1 1 abc\r\n");
+    EXPECT_NE(Run(bad + " " + (dir_ / "missing.dat").string() + " " + good), 0);
+    EXPECT_NE(err_.find(bad + ": Invalid numeric input\n"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("line 2"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("missing.dat: File not found"), std::string::npos) << err_;
+    EXPECT_TRUE(fs::exists(dir_ / "good.out"));
+    EXPECT_FALSE(fs::exists(dir_ / "bad.out"));
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+TEST_F(CliTest, AFailedRunLeavesTheEarlierReportUntouched) {
+    std::string data = Write("run1.dat", Silicon(true));
+    ASSERT_EQ(Run(data), 0) << err_;
+    const std::string earlier = Read(dir_ / "run1.out");
+    Write("run1.dat", "title*\r\n1 tt 1.54 tt n\r\n1 1 1 28.4\r\n2 2 0 47.3O\r\n");
+    EXPECT_NE(Run(data), 0);
+    EXPECT_EQ(Read(dir_ / "run1.out"), earlier);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+TEST_F(CliTest, ADataFileNamedLikeItsReportIsRefused) {
+    const std::string bytes = Silicon(true);
+    std::string data = Write("run1.out", bytes);
+    EXPECT_NE(Run(data), 0);
+    EXPECT_NE(err_.find("The report would replace the data file"), std::string::npos) << err_;
+    EXPECT_EQ(Read(data), bytes);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+TEST_F(CliTest, AnUnwritableReportFolderFailsWithoutLeavingFiles) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    std::string data = Write("locked/run1.dat", Silicon(true));
+    fs::permissions(dir_ / "locked", fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_NE(Run(data), 0);
+    EXPECT_NE(err_.find("File access denied"), std::string::npos) << err_;
+}
+
+TEST_F(CliTest, OutputOptionNamesTheReportOfOneFile) {
+    std::string data = Write("x.dat", Silicon(true));
+    ASSERT_EQ(Run("-o " + (dir_ / "elsewhere.txt").string() + " " + data), 0) << err_;
+    EXPECT_TRUE(fs::exists(dir_ / "elsewhere.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "x.out"));
+    EXPECT_NE(Run("-o y.txt " + data + " " + data), 0);
+}
+
+TEST_F(CliTest, TooFewReflectionsWriteTheHaltReportAndSucceed) {
+    std::string data = Write("few.dat", "two lines*\r\n1 tt 1.540593 tt n\r\n1 1 1 28.44\r\n2 2 0 47.30\r\n");
+    ASSERT_EQ(Run(data), 0) << err_;
+    EXPECT_EQ(Read(dir_ / "few.out"),
+              "Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n\r\n"
+              "***  Program Halted - not enough data points  ***\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing Zantrel need, when missing.
+set -euo pipefail
+packages=(g++ cmake ninja-build pkg-config
+          googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libeigen3-dev
+          qt6-base-dev libgl-dev fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
