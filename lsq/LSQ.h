@@ -17,6 +17,17 @@ double StudentTFor(int f);
 // --- Model ---
 double ArcSin(double x);
 double ArcCos(double x);
+// The parts of the model that depend on the parameters only, computed once for
+// every reflection evaluated at the same point.
+struct ModelPoint {
+    ParamVector p;
+    Extended cosAlpha = 0, cosBeta = 0, cosGamma = 0;  // reciprocal angles
+    Extended beamSine = 0;                             // sin(theta) of the detector angle
+    double z = 0;                                      // zero shift while refined
+};
+ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p);
+double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
+                      double& dOut);
 // Calculated position of reflection i in the minimised quantity; dOut receives a d spacing.
 double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
                     double& dOut);

@@ -1,5 +1,6 @@
 // Weighted Levenberg-Marquardt refinement of the cell parameters.
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -43,10 +44,25 @@ struct Marquardt {
             for (int k = 1; k <= j; ++k) alpha(j, k) = 0;
         }
         ParamVector& d = job.DerivativeRow;
+        // The shifted parameter vectors of the central differences are the same for
+        // every reflection: prepare them once (the arithmetic per reflection is unchanged).
+        std::array<ModelPoint, MaxParams + 1> plus, minus;
+        for (int j = 1; j <= np; ++j) {
+            ParamVector shifted = p;
+            shifted[j] = double(Extended(p[j]) + h[j]);
+            plus[std::size_t(j)] = PrepareModel(job, shifted);
+            shifted[j] = double(Extended(p[j]) - h[j]);
+            minus[std::size_t(j)] = PrepareModel(job, shifted);
+        }
+        const ModelPoint here = PrepareModel(job, p);
         for (int i = 1; i <= n; ++i) {
-            NumericDerivatives(job, hkl, p, h, i, np, d);
             double dCalc = 0;  // not used further
-            calc[i] = CalcPosition(job, i, hkl, p, dCalc);
+            for (int j = 1; j <= np; ++j) {
+                double fPlus = CalcPositionAt(job, plus[std::size_t(j)], i, hkl, dCalc);
+                double fMinus = CalcPositionAt(job, minus[std::size_t(j)], i, hkl, dCalc);
+                d[j] = double((Extended(fPlus) - fMinus) / (2 * Extended(h[j])));
+            }
+            calc[i] = CalcPositionAt(job, here, i, hkl, dCalc);
             for (int j = 1; j <= np; ++j) {
                 beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
                 for (int k = 1; k <= j; ++k)
@@ -105,9 +121,10 @@ void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVect
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
                          const RealTable& y, ParamVector p, const RowTable& hkl) {
     double sum = 0;
+    const ModelPoint m = PrepareModel(job, p);
     for (int i = 1; i <= n; ++i) {
         double dOut = 0;
-        Extended r = Extended(y[i]) - CalcPosition(job, i, hkl, p, dOut);
+        Extended r = Extended(y[i]) - CalcPositionAt(job, m, i, hkl, dOut);
         sum = double(sum + w[i] * r * r);
     }
     return double(sum / Extended(nu));

@@ -15,11 +15,26 @@ double ArcSin(double x) {
 
 double ArcCos(double x) { return double(Extended(HalfPi) - ArcSin(x)); }
 
+ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
+    ModelPoint m;
+    m.p = p;
+    if (job.IsMonoclinic) m.cosBeta = std::cos(Extended(p[4]));
+    if (job.IsTriclinic) {
+        m.cosAlpha = std::cos(Extended(p[4]));
+        m.cosBeta = std::cos(Extended(p[5]));
+        m.cosGamma = std::cos(Extended(p[6]));
+    }
+    if (job.MinimiseOnEnergy) m.beamSine = std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta);
+    m.z = job.RefineZeroShift ? p[job.ParamCount] : 0.0;
+    return m;
+}
+
 namespace {
 
 // Q = 1/d^2 of a reflection, each product formed as the formulas write it.
 double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Extended l,
-                         const ParamVector& p) {
+                         const ModelPoint& m) {
+    const ParamVector& p = m.p;
     if (job.IsCubic) {
         Extended a = p[1];
         return double((h * a) * (h * a) + (k * a) * (k * a) + (l * a) * (l * a));
@@ -39,31 +54,27 @@ double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Exten
     if (job.IsMonoclinic) {
         Extended a = p[1], b = p[2], c = p[3];
         return double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c) +
-                      2 * h * l * a * c * std::cos(Extended(p[4])));
+                      2 * h * l * a * c * m.cosBeta);
     }
     // Triclinic: the cross terms are added, in this order, to the stored sum of squares.
     Extended a = p[1], b = p[2], c = p[3];
     double squares = double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c));
-    return double(Extended(squares) + 2 * k * l * b * c * std::cos(Extended(p[4])) +
-                  2 * h * l * a * c * std::cos(Extended(p[5])) +
-                  2 * h * k * a * b * std::cos(Extended(p[6])));
+    return double(Extended(squares) + 2 * k * l * b * c * m.cosAlpha + 2 * h * l * a * c * m.cosBeta +
+                  2 * h * k * a * b * m.cosGamma);
 }
 
 }  // namespace
 
-double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
-                    double& dOut) {
-    double z = job.RefineZeroShift ? p[job.ParamCount] : 0.0;
-    double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), p);
+double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
+                      double& dOut) {
+    double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
     dOut = double(std::sqrt(1 / Extended(q)));
     double v;
     if (job.MinimiseOn2Theta) {
         double arg = double(std::sqrt(Extended(q)) * job.Wavelength / 2);
-        v = double(2 * Extended(ArcSin(arg)) * 180 / Pi + z);
+        v = double(2 * Extended(ArcSin(arg)) * 180 / Pi + m.z);
     } else if (job.MinimiseOnEnergy) {
-        v = double(std::sqrt(Extended(q)) * EnergyDSinTheta /
-                       std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta) +
-                   z);
+        v = double(std::sqrt(Extended(q)) * EnergyDSinTheta / m.beamSine + m.z);
     } else if (job.MinimiseOnD) {
         v = dOut;
     } else {
@@ -73,10 +84,14 @@ double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamV
         if (job.MinimiseOn2Theta)
             dOut = double(job.Wavelength / (2 * std::sin(Extended(Pi) * v / 360)));
         else if (job.MinimiseOnEnergy)
-            dOut = double(EnergyDSinTheta /
-                          (std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta) * v));
+            dOut = double(EnergyDSinTheta / (m.beamSine * v));
     }
     return v;
+}
+
+double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
+                    double& dOut) {
+    return CalcPositionAt(job, PrepareModel(job, p), i, hkl, dOut);
 }
 
 }  // namespace zantrel
