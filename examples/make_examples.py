@@ -247,6 +247,11 @@ def d_min_for(wavelength):
     return wavelength / (2.0 * math.sin(math.radians(MAX_2THETA / 2.0)))
 
 
+def d_relative_sigma(tt):
+    """Relative scatter of a d spacing whose 2-theta carries SIGMA_2THETA."""
+    return math.radians(SIGMA_2THETA / 2.0) / math.tan(math.radians(tt / 2.0))
+
+
 def energy_sigma(e, beam2theta):
     """Scatter in energy equivalent to SIGMA_2THETA at a fixed detector angle:
     dE/E = -cot(theta) d(theta)."""
@@ -324,7 +329,7 @@ FILES = [
              count=35, header=("d", "n")),
     DataFile("forsterite_energy.dat", "forsterite", "e",
              "Forsterite Mg2SiO4 (Pbnm), energy-dispersive at 2-theta 10 deg",
-             seed=64, count=30, header=("e", "n")),
+             seed=65, count=30, header=("e", "n")),
     DataFile("diopside_2theta.dat", "diopside", "tt",
              "Diopside CaMgSi2O6, Cu Ka1, 2-theta with a +0.02 deg zero error",
              seed=15, count=40, header=("tt", "y"), zero=0.02),
@@ -506,12 +511,77 @@ def read_back(f):
     return wavelength, beam, rows
 
 
+def regressors(hkl, system):
+    """The terms of Q = 1/d^2 that a cell of the system leaves free."""
+    h, k, l = hkl
+    if system == 1:
+        return [h * h + k * k + l * l]
+    if system == 2:
+        return [h * h + k * k, l * l]
+    if system == 3:
+        return [h * h + h * k + k * k, l * l]
+    if system == 4:
+        return [h * h, k * k, l * l]
+    if system == 5:
+        return [h * h, k * k, l * l, h * l]
+    return [h * h, k * k, l * l, k * l, h * l, h * k]
+
+
+def metric_terms(mat):
+    """The coefficients of those terms for the true cell."""
+    g = mat.recip
+    return {1: [g[0][0]], 2: [g[0][0], g[2][2]], 3: [g[0][0], g[2][2]],
+            4: [g[0][0], g[1][1], g[2][2]],
+            5: [g[0][0], g[1][1], g[2][2], 2 * g[0][2]],
+            6: [g[0][0], g[1][1], g[2][2], 2 * g[1][2], 2 * g[0][2], 2 * g[0][1]],
+            }[mat.system]
+
+
+def solve(matrix, rhs):
+    """Gauss-Jordan elimination with partial pivoting."""
+    n = len(rhs)
+    a = [row[:] + [rhs[i]] for i, row in enumerate(matrix)]
+    for i in range(n):
+        p = max(range(i, n), key=lambda r: abs(a[r][i]))
+        a[i], a[p] = a[p], a[i]
+        for j in range(n):
+            if j != i:
+                factor = a[j][i] / a[i][i]
+                a[j] = [a[j][c] - factor * a[i][c] for c in range(n + 1)]
+    return [a[i][n] / a[i][i] for i in range(n)]
+
+
+def fit_deviation(f, observations):
+    """Fit Q = 1/d^2 of the observations, weighted with the scatter they were
+    given, and return the largest distance of a fitted coefficient from the
+    true cell's, in standard errors of the fit."""
+    system = f.material.system
+    true = metric_terms(f.material)
+    n = len(true)
+    if len(observations) < n + 2:
+        return None
+    normal = [[0.0] * n for _ in range(n)]
+    rhs = [0.0] * n
+    for hkl, d, relative in observations:
+        q = 1.0 / (d * d)
+        w = 1.0 / (2.0 * q * relative) ** 2
+        x = regressors(hkl, system)
+        for i in range(n):
+            rhs[i] += w * x[i] * q
+            for j in range(n):
+                normal[i][j] += w * x[i] * x[j]
+    coeffs = solve(normal, rhs)
+    columns = [solve(normal, [1.0 if r == c else 0.0 for r in range(n)]) for c in range(n)]
+    return max(abs(coeffs[i] - true[i]) / math.sqrt(columns[i][i]) for i in range(n))
+
+
 def check_file(f):
     wavelength, beam, rows = read_back(f)
     mat = f.material
     worst = 0.0
     squares = 0.0
     hkls = set()
+    observations = []   # (hkl, d corrected for the zero error, relative sigma of d)
     for hkl, value in rows:
         assert mat.allowed(*hkl), "forbidden reflection %s" % (hkl,)
         hkls.add(hkl)
@@ -520,19 +590,26 @@ def check_file(f):
             assert value < 150.0
             shift = (value - f.zero) - two_theta(d_true, wavelength)
             deviation = shift / SIGMA_2THETA
+            d = d_from_two_theta(value - f.zero, wavelength)
+            relative = d_relative_sigma(two_theta(d_true, wavelength))
         elif f.kind == "d":
             assert value > wavelength / 2.0 and value > f.d_floor
             tt = two_theta(value, wavelength)
             assert tt < 150.0
             deviation = (tt - two_theta(d_true, wavelength)) / SIGMA_2THETA
+            d = value
+            relative = d_relative_sigma(two_theta(d_true, wavelength))
         else:
             assert E_MIN <= value <= E_MAX
             d = d_from_energy(value, beam)
             assert d > CU_KA1 / 2.0
             e_true = energy(d_true, beam)
             deviation = (value - f.zero - e_true) / energy_sigma(e_true, beam)
+            d = d_from_energy(value - f.zero, beam)
+            relative = energy_sigma(e_true, beam) / e_true
         worst = max(worst, abs(deviation))
         squares += deviation * deviation
+        observations.append((hkl, d, relative))
     assert len(hkls) == len(rows), "repeated reflection"
     ds = [mat.d(hkl) for hkl, _ in rows]
     assert ds == sorted(ds, reverse=True), "not in order of d"
@@ -543,16 +620,21 @@ def check_file(f):
     # A wrong cell, wavelength or zero error shows as a scatter well above one
     # sigma over the whole file.
     assert len(rows) < 10 or 0.5 < rms < 1.6, "rms scatter %.2f sigma" % rms
-    return len(rows), worst, rms
+    # The file should give back its cell: no fitted coefficient of 1/d^2 more
+    # than three standard errors from the true one.
+    cell_error = fit_deviation(f, observations)
+    assert cell_error is None or cell_error < 3.0, "cell off by %.1f sigma" % cell_error
+    return len(rows), worst, rms, cell_error
 
 
 def check_all():
     print("%-32s %-12s %-4s %5s  %s" % ("file", "system", "kind", "lines",
-                                          "noise in sigma: largest, rms"))
+                                          "in sigma: largest noise, rms noise, cell"))
     for f in FILES:
-        n, worst, rms = check_file(f)
-        print("%-32s %-12s %-4s %5d  %.2f  %.2f" % (f.name, SYSTEM_NAMES[f.material.system],
-                                                    f.kind, n, worst, rms))
+        n, worst, rms, cell_error = check_file(f)
+        cell = "-" if cell_error is None else "%.2f" % cell_error
+        print("%-32s %-12s %-4s %5d  %.2f  %.2f  %s" % (
+            f.name, SYSTEM_NAMES[f.material.system], f.kind, n, worst, rms, cell))
 
 
 if __name__ == "__main__":
