@@ -109,6 +109,8 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
     AllocateTables(job);
     job.ZeroShift = 0.0;
     job.ZeroShiftSigma = 0.00001;
+    job.RunHalted = false;
+    job.RefinedSystemText.clear();
     TextReader& in = job.InputFile;
     job.Title = in.ReadRestOfLine();
     bool hasHeader = !job.Title.empty() && job.Title.back() == '*';
@@ -121,6 +123,7 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
         if (job.ObsCount < needed) {
             job.OutputFile.WriteLn();
             job.OutputFile.WriteLn(Msg::NotEnoughData);
+            job.RunHalted = true;
             return;
         }
         RegressLinear(job, job.DesignMatrixSaved, job.QObs, job.ObsCount, job.ParamCount,
@@ -169,6 +172,7 @@ void RunRefinement(RefinementJob& job) {
     job.OutputFile.Create(job.OutputFileName);
     RunOpened(job);
     job.OutputFile.Commit();
+    if (job.OnFinished) job.OnFinished(job);
 }
 
 std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
@@ -176,6 +180,7 @@ std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std
     job.InputFile = TextReader(std::string(name), std::string(data));
     job.OutputFile.CreateInMemory();
     RunOpened(job);
+    if (job.OnFinished) job.OnFinished(job);
     return job.OutputFile.Text();
 }
 

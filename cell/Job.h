@@ -2,6 +2,7 @@
 // RefinementJob: one run's settings, observation tables, results and report scalars.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "cell/Indexed.h"
@@ -51,6 +52,7 @@ struct RefinementJob {
     RealTable Residuals;   // minimised quantity
     bool TooManyReflections = false;
     bool EndOfData = false;
+    bool RunHalted = false;  // too few reflections: the report holds the halt message only
 
     // --- Results ---
     ParamVector Coefficients;
@@ -74,6 +76,10 @@ struct RefinementJob {
     double ResidualSquares = 0.0;
     double FitSigma = 0.0;
     double SumAbsResidual = 0.0, AbsResidual = 0.0, MaxAbsResidual = 0.0;
+
+    // Called when a run has ended normally (report written, halted or not), while the
+    // tables still exist: batch tools read the per-reflection results here.
+    std::function<void(const RefinementJob&)> OnFinished;
 };
 
 }  // namespace zantrel
