@@ -1,0 +1,59 @@
+// Report fields: widths, decimals, rounding of the stored binary value, signs.
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "cell/Format.h"
+#include "cell/ReportFile.h"
+
+using namespace zantrel;
+
+TEST(FixedField, RightJustifiesAndWidensButNeverCuts) {
+    EXPECT_EQ(FixedField(1.540593, 9, 6), " 1.540593");
+    EXPECT_EQ(FixedField(5.431, 10, 5), "   5.43100");
+    EXPECT_EQ(FixedField(10000.0, 10, 5), "10000.00000");  // one character too wide
+    EXPECT_EQ(FixedField(-123456.5, 6, 1), "-123456.5");
+}
+
+TEST(FixedField, RoundsTheStoredBinaryValueCorrectly) {
+    // 0.125 is exact in binary: a true tie, to even. 0.0005 is stored just above
+    // 5e-4 (0.000500000000000000010408...), so it rounds up; 2.675 is stored below.
+    EXPECT_EQ(FixedField(0.125, 0, 2), "0.12");
+    EXPECT_EQ(FixedField(0.375, 0, 2), "0.38");
+    EXPECT_EQ(FixedField(0.0005, 0, 3), "0.001");
+    EXPECT_EQ(FixedField(2.675, 0, 2), "2.67");
+}
+
+TEST(FixedField, NegativeValuesRoundingToZeroKeepTheirSign) {
+    EXPECT_EQ(FixedField(-0.0000004, 10, 5), "  -0.00000");
+    EXPECT_EQ(FixedField(-0.0004, 7, 3), " -0.000");
+    EXPECT_EQ(FixedField(-0.0, 7, 3), "  0.000");  // a zero has no sign to keep
+}
+
+TEST(FixedField, IgnoresTheUserLocale) {
+    // A German locale would write a decimal comma through printf.
+    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_EQ(FixedField(1.5, 5, 2), " 1.50");
+    if (previous != nullptr) std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(RoundedField, TakesHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(RoundedField(32.5, 9), "       32");
+    EXPECT_EQ(RoundedField(33.5, 9), "       34");
+    EXPECT_EQ(RoundedField(32.6, 9), "       33");
+    EXPECT_EQ(RoundedField(-0.4, 9), "        0");
+    EXPECT_EQ(RoundedField(-2.5, 9), "       -2");
+}
+
+TEST(StrAndIntFields, PadOnTheLeftOnly) {
+    EXPECT_EQ(StrField("beta", 10), "      beta");
+    EXPECT_EQ(StrField("correlations", 9), "correlations");
+    EXPECT_EQ(IntField(-3, 4), "  -3");
+    EXPECT_EQ(IntField(1000000000, 4), "1000000000");
+}
+
+TEST(ToWindows1252, MapsTheReportsSymbolsToSingleBytes) {
+    EXPECT_EQ(ToWindows1252("° Å ¡ ± ¥ ¯"), "\xB0 \xC5 \xA1 \xB1 \xA5 \xAF");
+    EXPECT_EQ(ToWindows1252("plain"), "plain");
+}
