@@ -261,8 +261,8 @@ private:
             double calc = 0;
             const bool exists = CalculatedObservable(i, calc);
             const double obs = energy ? job_.EnergyObs[i] : job_.TwoThetaObs[i];
-            if (!job_.DataIsEnergy && !job_.DataIs2Theta) job_.AbsResidual = std::fabs(job_.DObs[i] - job_.DCalc[i]);
-            else job_.AbsResidual = std::fabs(obs - calc);
+            if (!job_.DataIsEnergy && !job_.DataIs2Theta) job_.AbsResidual = double(std::fabs(Extended(job_.DObs[i]) - job_.DCalc[i]));
+            else job_.AbsResidual = double(std::fabs(Extended(obs) - calc));
             // A row without a calculated 2-theta or energy has no residual to count.
             if (exists || !(job_.DataIsEnergy || job_.DataIs2Theta)) observed.Add(job_.AbsResidual, job_.AbsResidual);
             const double ratio = aadE_ > 0 ? std::fabs(job_.Residuals[i]) / aadE_ : 0.0;

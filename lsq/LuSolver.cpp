@@ -41,7 +41,7 @@ void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
         for (int r = j; r <= p; ++r) {
             double sum = 0;
             for (int k = 1; k <= j - 1; ++k) sum = double(sum + Extended(a(r, k)) * a(k, j));
-            a(r, j) = a(r, j) - sum;
+            a(r, j) = double(Extended(a(r, j)) - sum);
         }
         PivotRows(a, perm, p, j);
         FloorPivot(a, j);
@@ -53,7 +53,7 @@ void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
     }
     double sum = 0;
     for (int k = 1; k <= p - 1; ++k) sum = double(sum + Extended(a(p, k)) * a(k, p));
-    a(p, p) = a(p, p) - sum;  // the last pivot is not floored
+    a(p, p) = double(Extended(a(p, p)) - sum);  // the last pivot is not floored
 }
 
 // A zero pivot stops the forward divisions for the rest of this and later solves.
@@ -70,7 +70,7 @@ void LuSolver::LuSolve(const ParamMatrix& a, const ParamVector& b, ParamVector& 
     for (int r = p - 1; r >= 1; --r) {
         double sum = 0;
         for (int k = r + 1; k <= p; ++k) sum = double(sum + Extended(a(r, k)) * x[k]);
-        x[r] = x[r] - sum;
+        x[r] = double(Extended(x[r]) - sum);
     }
 }
 

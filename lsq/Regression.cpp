@@ -79,7 +79,7 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
                     cs = 0;
                     sn = 1;
                 } else {
-                    double q = a - b;
+                    double q = double(Extended(a) - b);
                     double w = double(std::sqrt(4 * Extended(g) * g + Extended(q) * q));
                     cs = double(std::sqrt((Extended(w) + q) / (2 * Extended(w))));
                     sn = double(g / (Extended(w) * cs));
