@@ -11,21 +11,21 @@ using namespace zantrel::synth;
 namespace {
 
 std::string TriclinicData() {
-    DataSpec spec;
-    spec.cell = {8.137, 12.785, 7.158, 94.26, 116.60, 87.71};  // low albite
-    spec.system = 6;
-    spec.count = 60;
-    spec.noise2Theta = 0.005;
-    return MakeDataFile(spec);
+    DataSpec recipe;
+    recipe.cell = {8.137, 12.785, 7.158, 94.26, 116.60, 87.71};  // low albite
+    recipe.system = 6;
+    recipe.count = 60;
+    recipe.noise2Theta = 0.005;
+    return MakeDataFile(recipe);
 }
 
 std::string CubicData() {
-    DataSpec spec;
-    spec.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};  // silicon
-    spec.system = 1;
-    spec.count = 10;
-    spec.noise2Theta = 0.005;
-    return MakeDataFile(spec);
+    DataSpec recipe;
+    recipe.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};  // silicon
+    recipe.system = 1;
+    recipe.count = 10;
+    recipe.noise2Theta = 0.005;
+    return MakeDataFile(recipe);
 }
 
 void RunWithoutReport(benchmark::State& state, const std::string& data) {

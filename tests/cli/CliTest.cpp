@@ -60,12 +60,12 @@ protected:
     }
 
     static std::string Silicon(bool header) {
-        synth::DataSpec spec;
-        spec.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
-        spec.system = 1;
-        spec.count = 8;
-        spec.header = header;
-        return synth::MakeDataFile(spec);
+        synth::DataSpec recipe;
+        recipe.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
+        recipe.system = 1;
+        recipe.count = 8;
+        recipe.header = header;
+        return synth::MakeDataFile(recipe);
     }
 
     fs::path dir_;

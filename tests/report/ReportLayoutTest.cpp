@@ -28,32 +28,32 @@ int IndexOf(const std::vector<std::string>& lines, const std::string& prefix) {
     return -1;
 }
 
-std::string ReportOf(const synth::DataSpec& spec, bool full = false) {
+std::string ReportOf(const synth::DataSpec& recipe, bool full = false) {
     RefinementJob job;
     SetJobDefaults(job);
     job.FullDiagnostics = full;
-    return RunRefinementInMemory(job, synth::MakeDataFile(spec));
+    return RunRefinementInMemory(job, synth::MakeDataFile(recipe));
 }
 
 synth::DataSpec Cubic(const std::string& minimise = "tt") {
-    synth::DataSpec spec;
-    spec.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
-    spec.system = 1;
-    spec.count = 9;
-    spec.noise2Theta = 0.005;
-    spec.minimise = minimise;
-    return spec;
+    synth::DataSpec recipe;
+    recipe.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
+    recipe.system = 1;
+    recipe.count = 9;
+    recipe.noise2Theta = 0.005;
+    recipe.minimise = minimise;
+    return recipe;
 }
 
 // A tetragonal cell: two parameters, so the correlation matrix is printed.
 synth::DataSpec Tetragonal(const std::string& minimise = "tt") {
-    synth::DataSpec spec;
-    spec.cell = {4.59373, 4.59373, 2.95812, 90, 90, 90};
-    spec.system = 2;
-    spec.count = 12;
-    spec.noise2Theta = 0.005;
-    spec.minimise = minimise;
-    return spec;
+    synth::DataSpec recipe;
+    recipe.cell = {4.59373, 4.59373, 2.95812, 90, 90, 90};
+    recipe.system = 2;
+    recipe.count = 12;
+    recipe.noise2Theta = 0.005;
+    recipe.minimise = minimise;
+    return recipe;
 }
 
 }  // namespace
@@ -98,12 +98,12 @@ TEST(ReportLayout, WithoutExtraColumnTheFirstRowFollowsTheHeads) {
 }
 
 TEST(ReportLayout, LeverageLimitIsOneWhenTwiceTheParametersExceedTheReflections) {
-    synth::DataSpec spec;
-    spec.cell = {8.137, 12.785, 7.158, 94.26, 116.60, 87.71};
-    spec.system = 6;
-    spec.count = 9;  // 2p / n = 12 / 9 > 1
-    spec.noise2Theta = 0.005;
-    auto lines = Lines(ReportOf(spec));
+    synth::DataSpec recipe;
+    recipe.cell = {8.137, 12.785, 7.158, 94.26, 116.60, 87.71};
+    recipe.system = 6;
+    recipe.count = 9;  // 2p / n = 12 / 9 > 1
+    recipe.noise2Theta = 0.005;
+    auto lines = Lines(ReportOf(recipe));
     int limit = IndexOf(lines, "limit :");
     ASSERT_GT(limit, 0);
     EXPECT_EQ(lines[std::size_t(limit)].substr(0, 31), "limit :                   1.000");

@@ -49,7 +49,7 @@ double DSpacing(const Cell& cell, const Hkl& r) {
     return 1 / std::sqrt(q);
 }
 
-std::vector<Hkl> Reflections(const DataSpec& spec) {
+std::vector<Hkl> Reflections(const DataSpec& recipe) {
     std::vector<std::pair<double, Hkl>> found;
     std::set<std::tuple<int, int, int>> seen;
     const int range = 12;
@@ -60,11 +60,11 @@ std::vector<Hkl> Reflections(const DataSpec& spec) {
                 // One of each Friedel pair: the first non-zero index positive.
                 int first = h != 0 ? h : (k != 0 ? k : l);
                 if (first < 0) continue;
-                double d = DSpacing(spec.cell, {h, k, l});
-                double s = spec.wavelength / (2 * d);
+                double d = DSpacing(recipe.cell, {h, k, l});
+                double s = recipe.wavelength / (2 * d);
                 if (s >= 1) continue;
                 double tt = 2 * std::asin(s) * 180 / TruePi;
-                if (tt < spec.min2Theta || tt > spec.max2Theta) continue;
+                if (tt < recipe.min2Theta || tt > recipe.max2Theta) continue;
                 found.push_back({d, {h, k, l}});
             }
     std::sort(found.begin(), found.end(), [](const auto& x, const auto& y) {
@@ -78,43 +78,43 @@ std::vector<Hkl> Reflections(const DataSpec& spec) {
         if (lastD > 0 && std::fabs(d - lastD) < 1e-9 * d) continue;
         lastD = d;
         out.push_back(r);
-        if (int(out.size()) == spec.count) break;
+        if (int(out.size()) == recipe.count) break;
     }
     return out;
 }
 
-std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflections) {
-    std::mt19937 random(spec.seed);
-    std::normal_distribution<double> noise(0.0, spec.noise2Theta > 0 ? spec.noise2Theta : 1.0);
+std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflections) {
+    std::mt19937 random(recipe.seed);
+    std::normal_distribution<double> noise(0.0, recipe.noise2Theta > 0 ? recipe.noise2Theta : 1.0);
     std::string out = "Synthetic test cell";
-    if (spec.header) {
-        const char* kind = spec.kind == Kind::TwoTheta ? "tt" : spec.kind == Kind::Energy ? "e" : "d";
+    if (recipe.header) {
+        const char* kind = recipe.kind == Kind::TwoTheta ? "tt" : recipe.kind == Kind::Energy ? "e" : "d";
         char line[160];
-        std::snprintf(line, sizeof line, "*\r\n%d %s %.6f %s %c\r\n", spec.system, kind,
-                      spec.kind == Kind::Energy ? spec.beam2Theta : spec.wavelength,
-                      spec.minimise.c_str(), spec.zeroShiftFlag ? 'y' : 'n');
+        std::snprintf(line, sizeof line, "*\r\n%d %s %.6f %s %c\r\n", recipe.system, kind,
+                      recipe.kind == Kind::Energy ? recipe.beam2Theta : recipe.wavelength,
+                      recipe.minimise.c_str(), recipe.zeroShiftFlag ? 'y' : 'n');
         out += line;
     } else {
         out += "\r\n";
     }
     for (const Hkl& r : reflections) {
-        double d = DSpacing(spec.cell, r);
-        double tt = 2 * std::asin(spec.wavelength / (2 * d)) * 180 / TruePi;
-        double dtt = spec.noise2Theta > 0 ? noise(random) : 0.0;
+        double d = DSpacing(recipe.cell, r);
+        double tt = 2 * std::asin(recipe.wavelength / (2 * d)) * 180 / TruePi;
+        double dtt = recipe.noise2Theta > 0 ? noise(random) : 0.0;
         char line[160];
-        if (spec.kind == Kind::TwoTheta) {
+        if (recipe.kind == Kind::TwoTheta) {
             std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
-                          tt + dtt + spec.zeroShift);
-        } else if (spec.kind == Kind::D) {
-            double noisy = spec.wavelength / (2 * std::sin(Rad((tt + dtt) / 2)));
+                          tt + dtt + recipe.zeroShift);
+        } else if (recipe.kind == Kind::D) {
+            double noisy = recipe.wavelength / (2 * std::sin(Rad((tt + dtt) / 2)));
             std::snprintf(line, sizeof line, "%4d %4d %4d %.10f\r\n", r.h, r.k, r.l, noisy);
         } else {
-            double e = EnergyFor(d, spec.beam2Theta);
+            double e = EnergyFor(d, recipe.beam2Theta);
             // The energy error that a 2-theta error implies: dE/E = -cot(theta) dtheta.
-            double theta = Rad(spec.beam2Theta / 2);
+            double theta = Rad(recipe.beam2Theta / 2);
             double de = -e * Rad(dtt / 2) / std::tan(theta);
             std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
-                          e + de + spec.zeroShift);
+                          e + de + recipe.zeroShift);
         }
         out += line;
     }
@@ -122,6 +122,6 @@ std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflectio
     return out;
 }
 
-std::string MakeDataFile(const DataSpec& spec) { return MakeDataFile(spec, Reflections(spec)); }
+std::string MakeDataFile(const DataSpec& recipe) { return MakeDataFile(recipe, Reflections(recipe)); }
 
 }  // namespace zantrel::synth

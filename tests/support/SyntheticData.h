@@ -41,9 +41,9 @@ struct DataSpec {
 
 // The first `count` distinct reflections (by d, largest first) whose 2-theta lies in
 // range; reflections with equal d in the system are left in, as real files have them.
-std::vector<Hkl> Reflections(const DataSpec& spec);
+std::vector<Hkl> Reflections(const DataSpec& recipe);
 // A complete data file: title, optional header, reflection lines, "0 0 0" terminator.
-std::string MakeDataFile(const DataSpec& spec, const std::vector<Hkl>& reflections);
-std::string MakeDataFile(const DataSpec& spec);
+std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflections);
+std::string MakeDataFile(const DataSpec& recipe);
 
 }  // namespace zantrel::synth
