@@ -1,0 +1,49 @@
+#pragma once
+// A Platform whose dialogs answer from scripts the test sets up, recording what was asked.
+
+#include <functional>
+
+#include <QList>
+#include <QStringList>
+
+#include "ui/Platform.h"
+
+namespace zantrel {
+
+// Answers are consumed in order. A null QString cancels a file dialog; an empty
+// file dialog script cancels too, and so does an empty question script.
+class FakePlatform : public Platform {
+public:
+    QStringList OpenAnswers, SaveAnswers;
+    QList<Answer> Answers;
+
+    QList<FileDialog> OpenDialogs, SaveDialogs;  // as shown
+    QStringList Messages, Questions;
+    std::function<void()> WhileOpenDialogShows;  // looks at the windows behind it
+
+    bool GetOpenFileName(QWidget*, FileDialog& dialog) override {
+        OpenDialogs << dialog;
+        if (WhileOpenDialogShows) WhileOpenDialogShows();
+        return Take(OpenAnswers, dialog);
+    }
+    bool GetSaveFileName(QWidget*, FileDialog& dialog) override {
+        SaveDialogs << dialog;
+        return Take(SaveAnswers, dialog);
+    }
+    void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
+    zantrel::Answer AskYesNoCancel(QWidget*, const QString& text) override {
+        Questions << text;
+        return Answers.isEmpty() ? zantrel::Answer::Cancel : Answers.takeFirst();
+    }
+
+private:
+    static bool Take(QStringList& script, FileDialog& dialog) {
+        if (script.isEmpty()) return false;
+        const QString chosen = script.takeFirst();
+        if (chosen.isNull()) return false;
+        dialog.FileName = chosen;
+        return true;
+    }
+};
+
+}  // namespace zantrel

@@ -1,0 +1,229 @@
+#include "ui/Textw.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+#include "ui/FindDialogs.h"
+#include "ui/ProgramIcon.h"
+
+namespace zantrel {
+
+namespace {
+
+const QString UntitledCaption = QStringLiteral("Zantrel - Untitled");
+
+QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
+
+// Report columns line up only in a fixed-pitch font.
+QFont MemoFont() {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(13);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(13);
+    }
+    return font;
+}
+
+}  // namespace
+
+TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
+    setWindowTitle(UntitledCaption);
+    setWindowIcon(ProgramIcon());
+    // The main window alone decides when the program ends.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    Memo1->setFont(MemoFont());
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A match found from the find dialog must show while that dialog has the focus.
+    QPalette palette = Memo1->palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    Memo1->setPalette(palette);
+    setCentralWidget(Memo1);
+
+    OpenDialog1.Title = tr("Open");
+    OpenDialog1.Filter = QStringLiteral(
+        "Data Files (*.dat)|*.dat|Text Files (*.txt)|*.txt|Out Files (*.out)|*.out|"
+        "All Files (*.*)|*.*");
+    OpenDialog1.DefaultExt = QStringLiteral("txt");
+    SaveDialog1.Title = tr("Save As");
+    SaveDialog1.Filter =
+        QStringLiteral("Text Files (*.txt)|*.txt|Data Files (*.dat)|*.dat|All Files (*.*)|*.*");
+    SaveDialog1.DefaultExt = QStringLiteral("txt");
+
+    FindDialog1 = new TFindDialog(this);
+    ReplaceDialog1 = new TReplaceDialog(this);
+    connect(FindDialog1, &TFindDialog::Find, this, &TTextWForm::FindDialog1Find);
+    connect(ReplaceDialog1, &TReplaceDialog::Find, this, &TTextWForm::ReplaceDialog1Find);
+    connect(ReplaceDialog1, &TReplaceDialog::Replace, this, &TTextWForm::ReplaceDialog1Replace);
+
+    CreateMenus();
+    // 436 x 241 of client area: the menu bar sits above it.
+    resize(436, 241 + menuBar()->sizeHint().height());
+}
+
+void TTextWForm::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    MenuFileNew = file->addAction(tr("&New"));
+    MenuFileOpen = file->addAction(tr("&Open ..."));
+    MenuFileSave = file->addAction(tr("&Save"));
+    MenuFileSaveAs = file->addAction(tr("Save &As ..."));
+    file->addSeparator();
+    MenuFileClose = file->addAction(tr("&Close"));
+
+    QMenu* search = menuBar()->addMenu(tr("&Search"));
+    MenuSearchFind = search->addAction(tr("&Find ..."));
+    MenuSearchFindNext = search->addAction(tr("Find &Next"));
+    MenuSearchFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    MenuSearchFindNext->setEnabled(false);  // until the find dialog holds something
+    MenuSearchReplace = search->addAction(tr("&Replace ..."));
+
+    connect(MenuFileNew, &QAction::triggered, this, &TTextWForm::MenuFileNewClick);
+    connect(MenuFileOpen, &QAction::triggered, this, &TTextWForm::MenuFileOpenClick);
+    connect(MenuFileSave, &QAction::triggered, this, &TTextWForm::MenuFileSaveClick);
+    connect(MenuFileSaveAs, &QAction::triggered, this, &TTextWForm::MenuFileSaveAsClick);
+    connect(MenuFileClose, &QAction::triggered, this, &TTextWForm::MenuFileCloseClick);
+    connect(MenuSearchFind, &QAction::triggered, this, &TTextWForm::MenuSearchFindClick);
+    connect(MenuSearchFindNext, &QAction::triggered, this, &TTextWForm::MenuSearchFindNextClick);
+    connect(MenuSearchReplace, &QAction::triggered, this, &TTextWForm::MenuSearchReplaceClick);
+}
+
+void TTextWForm::LoadFromFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(tr("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(tr("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    const TextFileContent content = DecodeTextFile(bytes);
+    Memo1->setPlainText(content.Text);
+    Memo1->document()->setModified(false);
+    encoding_ = content.Encoding;
+}
+
+void TTextWForm::SaveToFile(const QString& path) {
+    TextEncoding encoding = encoding_;
+    const QByteArray bytes = EncodeTextFile(PlainText(*Memo1->document()), encoding);
+    // Written beside the old file and renamed over it, so a failed write loses nothing.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(tr("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    encoding_ = encoding;
+}
+
+bool TTextWForm::FormCloseQuery() {
+    if (!Memo1->document()->isModified()) return true;
+    const QString question = tr("File %1 has been modified. Save file?").arg(CurrentFile());
+    switch (platform_.AskYesNoCancel(this, question)) {
+    case Answer::Yes:
+        // Closes also when the Save As dialog was cancelled, but not when the write
+        // failed: the edits would be gone with the next report.
+        return MenuFileSaveClick();
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TTextWForm::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) event->accept();
+    else event->ignore();
+}
+
+void TTextWForm::MenuFileNewClick() {
+    Memo1->clear();
+    Memo1->document()->setModified(false);
+    OpenDialog1.FileName.clear();
+    encoding_ = TextEncoding::Windows1252;
+    setWindowTitle(UntitledCaption);
+}
+
+void TTextWForm::MenuFileOpenClick() {
+    if (!platform_.GetOpenFileName(this, OpenDialog1)) return;
+    try {
+        LoadFromFile(OpenDialog1.FileName);
+        setWindowTitle(FileNameOnly(OpenDialog1.FileName));
+    } catch (const FileError& e) {
+        platform_.ShowMessage(this, e.Message);
+    }
+}
+
+bool TTextWForm::MenuFileSaveClick() {
+    if (CurrentFile().isEmpty()) return MenuFileSaveAsClick();
+    try {
+        SaveToFile(CurrentFile());
+        return true;
+    } catch (const FileError& e) {
+        platform_.ShowMessage(this, e.Message);
+        return false;
+    }
+}
+
+bool TTextWForm::MenuFileSaveAsClick() {
+    if (!platform_.GetSaveFileName(this, SaveDialog1)) return true;
+    const QString path = WithDefaultExtension(SaveDialog1.FileName, SaveDialog1.DefaultExt);
+    try {
+        SaveToFile(path);
+    } catch (const FileError& e) {
+        platform_.ShowMessage(this, e.Message);
+        return false;
+    }
+    SaveDialog1.FileName = path;
+    setWindowTitle(FileNameOnly(path));
+    SetCurrentFile(path);
+    return true;
+}
+
+void TTextWForm::MenuFileCloseClick() { close(); }
+
+void TTextWForm::MenuSearchFindClick() {
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow();
+    MenuSearchFindNext->setEnabled(true);
+}
+
+void TTextWForm::MenuSearchFindNextClick() {
+    FindAction(FindDialog1->FindText(), FindDialog1->Options());
+}
+
+void TTextWForm::MenuSearchReplaceClick() {
+    ReplaceDialog1->show();
+    ReplaceDialog1->raise();
+    ReplaceDialog1->activateWindow();
+}
+
+void TTextWForm::FindDialog1Find() { FindAction(FindDialog1->FindText(), FindDialog1->Options()); }
+
+void TTextWForm::ReplaceDialog1Find() {
+    FindAction(ReplaceDialog1->FindText(), ReplaceDialog1->Options());
+}
+
+void TTextWForm::ReplaceDialog1Replace() {
+    if (ReplaceText(*Memo1, ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceWith(),
+                    ReplaceDialog1->Options()))
+        platform_.ShowMessage(this, CannotFindMessage(ReplaceDialog1->FindText()));
+}
+
+void TTextWForm::FindAction(const QString& findText, SearchOptions options) {
+    if (!SearchText(*Memo1, findText, options))
+        platform_.ShowMessage(this, CannotFindMessage(findText));
+}
+
+}  // namespace zantrel

@@ -1,0 +1,85 @@
+#pragma once
+// TTextWForm: the text window that shows a run's report and edits, searches and saves text.
+
+#include <QMainWindow>
+#include <stdexcept>
+
+#include "ui/Platform.h"
+#include "ui/Search.h"
+#include "ui/TextFile.h"
+
+class QAction;
+class QPlainTextEdit;
+
+namespace zantrel {
+
+class TFindDialog;
+class TReplaceDialog;
+
+// A file that could not be read or written. Message is the text to show; what()
+// holds it in the local 8-bit encoding, like the core's errors.
+struct FileError : std::runtime_error {
+    explicit FileError(const QString& message)
+        : std::runtime_error(message.toLocal8Bit().toStdString()), Message(message) {}
+    QString Message;
+};
+
+class TTextWForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Created hidden; closing hides it, so its text and current file stay.
+    explicit TTextWForm(Platform& platform, QWidget* parent = nullptr);
+
+    // The file that Save writes and the close check names: OpenDialog1's path.
+    QString CurrentFile() const { return OpenDialog1.FileName; }
+    void SetCurrentFile(const QString& path) { OpenDialog1.FileName = path; }
+
+    // Replaces the text with the file's lines and clears the modified flag.
+    void LoadFromFile(const QString& path);  // throws FileError
+    // Writes the text's lines, each ended CR LF, in the encoding it was read in.
+    void SaveToFile(const QString& path);  // throws FileError
+    TextEncoding Encoding() const { return encoding_; }
+
+    // The close check: true when the window may close.
+    bool FormCloseQuery();
+
+    void MenuFileNewClick();
+    void MenuFileOpenClick();
+    // Both return false only when a write failed; a cancelled dialog is no failure.
+    bool MenuFileSaveClick();
+    bool MenuFileSaveAsClick();
+    void MenuFileCloseClick();
+    void MenuSearchFindClick();
+    void MenuSearchFindNextClick();
+    void MenuSearchReplaceClick();
+    void FindDialog1Find();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace();
+
+    QPlainTextEdit* Memo1;
+    FileDialog OpenDialog1;
+    FileDialog SaveDialog1;
+    TFindDialog* FindDialog1;
+    TReplaceDialog* ReplaceDialog1;
+
+    QAction* MenuFileNew;
+    QAction* MenuFileOpen;
+    QAction* MenuFileSave;
+    QAction* MenuFileSaveAs;
+    QAction* MenuFileClose;
+    QAction* MenuSearchFind;
+    QAction* MenuSearchFindNext;
+    QAction* MenuSearchReplace;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FindAction(const QString& findText, SearchOptions options);
+    void CreateMenus();
+
+    Platform& platform_;
+    TextEncoding encoding_ = TextEncoding::Windows1252;
+};
+
+}  // namespace zantrel
