@@ -38,10 +38,8 @@ QPixmap ProgramPixmap(int size) {
 
     painter.setPen(QPen(QColor(0x5a, 0x3a, 0x00), 0.6));
     painter.setBrush(QColor(0xf2, 0xc1, 0x4e));
-    for (const QPointF& corner : front) {
-        painter.drawEllipse(corner, 2.1, 2.1);
-        painter.drawEllipse(corner + shift, 2.1, 2.1);
-    }
+    for (const QPointF& corner : front) painter.drawEllipse(corner + shift, 2.1, 2.1);
+    for (const QPointF& corner : front) painter.drawEllipse(corner, 2.1, 2.1);
     return pixmap;
 }
 

@@ -147,6 +147,17 @@ private slots:
         QVERIFY(Text().contains(QString::fromUtf8("28.443 °")));
     }
 
+    // Qt reads the patterns inside the parentheses; "*.*" would hide names without a dot.
+    void dialogSettingsTranslateForQt() {
+        QCOMPARE(QtFilter(form->OpenDialog1.Filter),
+                 QStringLiteral("Data Files (*.dat);;Text Files (*.txt);;Out Files (*.out);;"
+                                "All Files (*)"));
+        QCOMPARE(WithDefaultExtension("/a.b/notes", "txt"), QStringLiteral("/a.b/notes.txt"));
+        QCOMPARE(WithDefaultExtension("/a/notes.dat", "txt"), QStringLiteral("/a/notes.dat"));
+        QCOMPARE(WithDefaultExtension("C:\\a.b\\notes", "txt"),
+                 QStringLiteral("C:\\a.b\\notes.txt"));
+    }
+
     void closeCheckAsksOnlyAboutModifiedText() {
         form->show();
         QVERIFY(form->close());
