@@ -1,7 +1,12 @@
 #include "cli/Options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <thread>
 
 namespace zantrel::cli {
 
@@ -63,11 +68,37 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("--print-cell", options.printCell,
                  "also print the refined cell, its sigmas and the volume to standard output");
     app.add_flag("-q,--quiet", options.quiet, "print only errors");
-    app.add_option("FILE", options.files, "data files to refine")->required();
+    options.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
+    app.add_option("-j,--jobs", options.jobs,
+                   "files refined at the same time (default: the number of cores); the results "
+                   "do not depend on it")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--summary", options.summary,
+                   "write a summary table (CSV, one row per file, in the order given) to this file");
+    app.add_flag("--cif", options.cif, "also write a CIF block beside each report (.cif)");
+    app.add_flag("--json", options.json,
+                 "also write every result of the run as a JSON document beside each report (.json)");
+    std::vector<std::string> arguments;
+    app.add_option("FILE", arguments,
+                   "data files to refine; @LIST reads the file names from the lines of LIST, and a "
+                   "quoted pattern such as 'data/*.dat' is expanded by the program")
+        ->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
+    }
+    try {
+        options.files = ExpandFileArguments(arguments);
+    } catch (const std::exception& e) {
+        std::string message = e.what();
+        std::replace(message.begin(), message.end(), '\n', ' ');
+        std::cerr << "zantrel-cli: " << message << "\n";
+        return 2;
+    }
+    if (options.files.empty()) {
+        std::cerr << "zantrel-cli: no data files named\n";
+        return 2;
     }
     if (!options.output.empty() && options.files.size() != 1) {
         std::cerr << "zantrel-cli: --output names the report of a single data file\n";
@@ -83,6 +114,74 @@ int ParseOptions(int argc, char** argv, Options& options) {
     s.MinimiseOnEnergy = min == 3;
     s.ZeroShiftRequested = s.RefineZeroShift;
     return -1;
+}
+
+bool MatchesWildcard(const std::string& name, const std::string& pattern) {
+    // Greedy matching with one backtrack point: the last '*' seen.
+    std::size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+namespace {
+
+void ReadList(const std::string& listPath, std::vector<std::string>& files) {
+    std::ifstream in(listPath, std::ios::binary);
+    if (!in) Fail(Msg::FileNotFound, "cannot read the list of data files " + listPath);
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        files.push_back(line.substr(start));
+    }
+    if (in.bad()) Fail(IoErrorText(EIO), "while reading the list of data files " + listPath);
+}
+
+// Expands a pattern in the file name only; the folder part is taken as it stands.
+bool ExpandPattern(const std::string& argument, std::vector<std::string>& files) {
+    std::size_t slash = argument.find_last_of("/\\");
+    std::string folder = slash == std::string::npos ? "" : argument.substr(0, slash + 1);
+    std::string pattern = slash == std::string::npos ? argument : argument.substr(slash + 1);
+    if (pattern.find_first_of("*?") == std::string::npos) return false;
+    std::error_code ec;
+    if (std::filesystem::exists(argument, ec)) return false;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.front() == '.' && pattern.front() != '.') continue;  // as the shell does
+        if (entry.is_regular_file(ec) && MatchesWildcard(name, pattern)) names.push_back(name);
+    }
+    if (names.empty()) return false;
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) files.push_back(folder + name);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ExpandFileArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        if (argument.size() > 1 && argument.front() == '@') ReadList(argument.substr(1), files);
+        else if (!ExpandPattern(argument, files)) files.push_back(argument);
+    }
+    return files;
 }
 
 }  // namespace zantrel::cli

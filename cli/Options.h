@@ -14,10 +14,24 @@ struct Options {
     std::string output;  // report path for a single file
     bool printCell = false;
     bool quiet = false;
+    int jobs = 1;         // files refined at the same time
+    std::string summary;  // summary table (CSV) of the whole batch
+    bool cif = false;     // a CIF block beside each report
+    bool json = false;    // a JSON document beside each report
 };
 
 // Parses argv; returns the exit code to use now (help, usage error), or -1 to run.
 int ParseOptions(int argc, char** argv, Options& options);
+
+// The data files that the FILE arguments name, in order: "@list.txt" stands for the
+// files its lines name (blank lines and lines starting with '#' skipped), and an
+// argument with '*' or '?' in its file name that names no file stands for the files
+// it matches, sorted by name (so a pattern in quotes escapes the shell's limit on the
+// length of a command line). A pattern that matches nothing is kept as it is, so the
+// run reports it. Throws RunError when a list cannot be read.
+std::vector<std::string> ExpandFileArguments(const std::vector<std::string>& arguments);
+// Whether name matches pattern, '*' standing for any characters and '?' for one.
+bool MatchesWildcard(const std::string& name, const std::string& pattern);
 
 // Copies the command line's settings into a job that will run one file.
 void ApplySettings(const RefinementJob& settings, RefinementJob& job);

@@ -1,28 +1,73 @@
 // zantrel-cli: refine one or many data files from the command line.
 
-#include <cmath>
+#include <chrono>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "cell/Format.h"
+#include "cli/Batch.h"
 #include "cli/Options.h"
 
 using namespace zantrel;
 
 namespace {
 
-void PrintCell(const RefinementJob& job, const std::string& file) {
-    std::cout << file << ": " << job.RefinedSystemText << "\n";
-    for (int i = 1; i <= job.ParamCount; ++i) {
-        bool angle = i >= 4;
-        double scale = angle ? 180 / Pi : 1.0;
-        std::cout << "  " << StrField(job.DirectLabels[std::size_t(i)], 6) << " = "
-                  << FixedField(job.DirectCell[i] * scale, 12, 6) << "  sigma "
-                  << FixedField(job.DirectSigmas[i] * (angle ? 1.0 : 1.0), 10, 6) << "\n";
-    }
-    std::cout << "  volume = " << FixedField(job.CellVolume, 12, 4) << "  sigma "
-              << FixedField(job.VolumeSigma, 10, 4) << "\n";
+bool StderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
+
+void PrintCell(const cli::FileResult& r) {
+    std::cout << r.file << ": refined in " << cli::SystemName(r.system) << " system\n";
+    for (int i = 1; i <= r.paramCount; ++i) {
+        double value = i >= 4 ? cli::Degrees(r.direct[i]) : r.direct[i];
+        std::cout << "  " << StrField(r.directLabels[std::size_t(i)], 6) << " = " << FixedField(value, 12, 6)
+                  << "  sigma " << FixedField(r.directSigmas[i], 10, 6) << "\n";
+    }
+    std::cout << "  volume = " << FixedField(r.volume, 12, 4) << "  sigma " << FixedField(r.volumeSigma, 10, 4)
+              << "\n";
+}
+
+// "  1234/10000 files, 3 failed" on one line of a terminal, redrawn a few times a
+// second, once the batch has run for a second: short batches show nothing.
+class Progress {
+public:
+    Progress(std::size_t total, bool enabled) : total_(total), enabled_(enabled) {}
+
+    void Update(std::size_t done, int failures) {
+        if (!enabled_) return;
+        auto now = Clock::now();
+        if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(200)) return;
+        last_ = now;
+        std::string line = "  " + std::to_string(done) + "/" + std::to_string(total_) + " files";
+        if (failures > 0) line += ", " + std::to_string(failures) + " failed";
+        std::cerr << "\r" << line << std::flush;
+        width_ = line.size();
+    }
+    // Clears the line before other output and at the end.
+    void Clear() {
+        if (width_ == 0) return;
+        std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
+        width_ = 0;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::size_t total_;
+    bool enabled_;
+    Clock::time_point start_ = Clock::now(), last_{};
+    std::size_t width_ = 0;
+};
 
 }  // namespace
 
@@ -31,19 +76,27 @@ int main(int argc, char** argv) {
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
     int failures = 0;
-    for (const std::string& file : options.files) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        cli::ApplySettings(options.settings, job);
-        job.InputFileName = file;
-        job.OutputFileName = options.output.empty() ? ReportPathFor(file) : options.output;
+    Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
+    auto done = [&](const cli::FileResult& r, std::size_t index) {
+        if (r.status == cli::RunStatus::Failed) {
+            ++failures;
+            progress.Clear();
+            std::cerr << r.file << ": " << r.error << "\n";
+        } else if (!options.quiet) {
+            progress.Clear();
+            std::cout << r.file << ": report written to " << r.report << "\n";
+        }
+        if (options.printCell && r.status == cli::RunStatus::Ok) PrintCell(r);
+        progress.Update(index + 1, failures);
+    };
+    std::vector<cli::FileResult> results = cli::RunBatch(options, options.jobs, done);
+    progress.Clear();
+    if (!options.summary.empty()) {
         try {
-            RunRefinement(job);
-            if (!options.quiet) std::cout << file << ": report written to " << job.OutputFileName << "\n";
-            if (options.printCell && job.ObsCount > 0) PrintCell(job, file);
+            cli::WriteFileAtomically(options.summary, cli::SummaryCsv(results));
         } catch (const std::exception& e) {
             ++failures;
-            std::cerr << file << ": " << e.what() << "\n";
+            std::cerr << options.summary << ": " << e.what() << "\n";
         }
     }
     return failures > 0 ? 1 : 0;

@@ -1,0 +1,170 @@
+// The CIF block of a refined cell: values with standard uncertainties in the IUCr
+// notation, the measurement, and the reflections used.
+
+#include "cli/Batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+namespace zantrel::cli {
+
+namespace {
+
+// x rounded to `digits` significant digits: the digits and the power of ten of the
+// last one. std::to_chars rounds the exact binary value, so no tie is misjudged.
+struct Rounded {
+    long long digits = 0;
+    int lastPower = 0;
+};
+
+Rounded Significant(double x, int digits) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific,
+                                   digits - 1);
+    std::string text(buffer, end);  // "1.6e-04"
+    std::size_t e = text.find('e');
+    Rounded r;
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.') r.digits = r.digits * 10 + (text[i] - '0');
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    r.lastPower = exponent - (digits - 1);
+    return r;
+}
+
+// The power of ten of x's leading digit, from its shortest decimal form (exact, unlike
+// a logarithm next to a power of ten).
+int DecimalExponent(double x) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific);
+    std::string text(buffer, end);
+    std::size_t e = text.find('e');
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    return exponent;
+}
+
+// value rounded to a multiple of 10^power, written without a decimal point (power > 0).
+std::string RoundToTens(double value, int power) {
+    const double magnitude = std::fabs(value);
+    if (magnitude == 0) return "0";
+    const int exponent = DecimalExponent(magnitude);
+    std::string text;
+    if (exponent < power) {
+        // Below the rounding place: 0, or one unit of it when at least half a unit.
+        // 10^power is exact in a double for the powers that can occur here.
+        text = magnitude >= 0.5 * std::pow(10.0, power) ? "1" + std::string(std::size_t(power), '0') : "0";
+    } else {
+        Rounded r = Significant(magnitude, exponent - power + 1);
+        if (r.lastPower > power) r = Significant(magnitude, exponent - power + 2);  // 9.96 became 10.0
+        text = std::to_string(r.digits) + std::string(std::size_t(r.lastPower), '0');
+    }
+    return (value < 0 && text != "0" ? "-" : "") + text;
+}
+
+// Only printable ASCII may stand in a CIF 1.1 comment.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (char c : text) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    return out;
+}
+
+// A data block name: the report's file name without folders and extension.
+std::string BlockName(const std::string& report) {
+    std::string name = report.substr(report.find_last_of("/\\") + 1);
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') c = '_';
+    if (name.empty()) name = "zantrel";
+    return name.substr(0, 70);  // names of up to 75 characters are read everywhere
+}
+
+constexpr const char* CellTags[6] = {"_cell_length_a",   "_cell_length_b",  "_cell_length_c",
+                                     "_cell_angle_alpha", "_cell_angle_beta", "_cell_angle_gamma"};
+
+void Item(std::string& out, const std::string& tag, const std::string& value) {
+    out += tag + std::string(tag.size() < 36 ? 36 - tag.size() : 1, ' ') + value + "\n";
+}
+
+}  // namespace
+
+std::string ValueWithSu(double value, double su) {
+    if (!std::isfinite(value)) return "?";
+    if (!(su > 0) || !std::isfinite(su)) return Shortest(value);
+    // The rule of 19: two digits of the s.u. when its leading digits are 10 to 19,
+    // else one. An s.u. such as 0.0096 that rounds up to one digit reads 0.010, and
+    // is shown as (10): its leading digits are then 10.
+    Rounded su2 = Significant(su, 2);
+    Rounded shown = su2;
+    if (su2.digits > 19) {
+        shown = Significant(su, 1);
+        if (shown.lastPower > su2.lastPower + 1) shown = {10, su2.lastPower + 1};
+    }
+    std::string number, digits = std::to_string(shown.digits);
+    if (shown.lastPower <= 0) {
+        number = Fixed(value, -shown.lastPower);
+        if (number.front() == '-' && number.find_first_not_of("-0.") == std::string::npos) number.erase(0, 1);
+    } else {
+        number = RoundToTens(value, shown.lastPower);
+        digits += std::string(std::size_t(shown.lastPower), '0');  // the s.u. in units of 1
+    }
+    return number + "(" + digits + ")";
+}
+
+std::string CifText(const FileResult& r) {
+    // The report's sigmas follow from the assumed sigma(2theta) = 0.005 deg; scaled by
+    // sigmafit they follow the observed scatter instead, but never fall below the
+    // assumed error of the measurement.
+    const double scale = std::max(1.0, r.fitSigma);
+    std::string out = "#\\#CIF_1.1\n";
+    out += "# Lattice parameters refined by zantrel-cli from " + Printable(r.file) + "\n";
+    out += "# (report " + Printable(r.report) + "), sample title: " + Printable(r.title) + "\n";
+    out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
+    out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + Fixed(scale, 4) +
+           ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
+    if (r.zeroShiftRequested && r.zeroShiftApplied)
+        out += "# The observed positions below are corrected by the refined zero shift of " +
+               ValueWithSu(r.zeroShift, r.zeroShiftSigma * scale) +
+               (r.minimised == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
+    out += "\ndata_" + BlockName(r.report) + "\n";
+    Item(out, "_computing_cell_refinement", "zantrel-cli");
+    Item(out, "_space_group_crystal_system", SystemName(r.system));
+    const auto cell = ConventionalCell(r);
+    for (std::size_t i = 0; i < 6; ++i)
+        Item(out, CellTags[i], cell[i].sigma ? ValueWithSu(cell[i].value, *cell[i].sigma * scale)
+                                             : Shortest(cell[i].value));
+    Item(out, "_cell_volume", ValueWithSu(r.volume, r.volumeSigma * scale));
+    Item(out, "_cell_measurement_reflns_used", std::to_string(r.obsCount));
+    if (r.data == Quantity::TwoTheta && !r.reflections.empty()) {
+        auto [low, high] = std::minmax_element(r.reflections.begin(), r.reflections.end(),
+                                               [](const ReflectionResult& x, const ReflectionResult& y) {
+                                                   return x.positionObs < y.positionObs;
+                                               });
+        Item(out, "_cell_measurement_theta_min", Fixed(low->positionObs / 2, 4));
+        Item(out, "_cell_measurement_theta_max", Fixed(high->positionObs / 2, 4));
+        Item(out, "_diffrn_radiation_wavelength", Shortest(r.wavelength));
+    }
+    if (r.data == Quantity::Energy) Item(out, "_pd_meas_2theta_fixed", Shortest(r.beam2Theta));
+    Item(out, "_refine_ls_goodness_of_fit_all", Fixed(r.fitSigma, 4));
+
+    // The reflections used: observed and calculated d spacing (angstrom) and the
+    // observed quantity, 2-theta (degrees) or energy (keV); d-spacing data have only d.
+    out += "\nloop_\n_refln_index_h\n_refln_index_k\n_refln_index_l\n";
+    out += "_zantrel_refln_d_spacing_obs\n_refln_d_spacing\n";
+    const bool energy = r.data == Quantity::Energy, angle = r.data == Quantity::TwoTheta;
+    if (angle) out += "_zantrel_refln_2theta_obs\n_zantrel_refln_2theta_calc\n";
+    if (energy) out += "_zantrel_refln_energy_obs\n_zantrel_refln_energy_calc\n";
+    for (const ReflectionResult& row : r.reflections) {
+        std::string line = std::to_string(row.h) + " " + std::to_string(row.k) + " " + std::to_string(row.l) +
+                           " " + Fixed(row.dObs, 6) + " " + Fixed(row.dCalc, 6);
+        if (angle || energy)
+            line += " " + Fixed(row.positionObs, 4) + " " + (row.positionCalc ? Fixed(*row.positionCalc, 4) : "?");
+        out += line + "\n";
+    }
+    return out;
+}
+
+}  // namespace zantrel::cli
