@@ -34,8 +34,9 @@ char16_t Folded(QChar c, const std::array<unsigned char, 256>& table) {
 // Moves p to the start of the next word in the direction of the scan, spending
 // one candidate of c per step. Down passes over the rest of the word p stands on,
 // then over the delimiters. Up passes back over delimiters, then over the word,
-// and steps forward onto its first character; the step that reaches position 0
-// spends the last candidate, so a word at the very start is not found upwards.
+// and steps forward onto its first character. Upwards c = p + 1 throughout, so a
+// word walk that spends the last candidate has reached the start of the text: the
+// word begins at position 0 and is found like any other.
 bool MoveToWordStart(const QString& text, qsizetype& p, qsizetype& c, bool down) {
     if (down) {
         while (c > 0 && IsWordChar(text[p])) ++p, --c;
@@ -43,8 +44,8 @@ bool MoveToWordStart(const QString& text, qsizetype& p, qsizetype& c, bool down)
         return c > 0;
     }
     while (c > 0 && !IsWordChar(text[p])) --p, --c;
-    while (c > 0 && IsWordChar(text[p])) --p, --c;
     if (c <= 0) return false;
+    while (c > 0 && IsWordChar(text[p])) --p, --c;
     ++p, ++c;
     return true;
 }

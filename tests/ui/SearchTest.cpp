@@ -130,13 +130,13 @@ private slots:
         QCOMPARE(Start(), 3);
     }
 
-    // The upward step that reaches position 0 spends the last candidate.
-    void wholeWordUpDoesNotReachAWordAtTheStart() {
-        edit->setPlainText("cell x");
-        Select(6, 0);
-        QVERIFY(!SearchText(*edit, "cell", WholeWord));
-        QVERIFY(SearchText(*edit, "cell", {}));
+    // The word walk upwards ends at the start of the text: that word counts too.
+    void wholeWordUpFindsAWordAtTheStart() {
+        edit->setPlainText("cell x cells");
+        Select(12, 0);
+        QVERIFY(SearchText(*edit, "cell", WholeWord));
         QCOMPARE(Start(), 0);
+        QVERIFY(!SearchText(*edit, "cell", WholeWord));  // nothing before it
     }
 
     void replaceReplacesTheSelectionAndSelectsTheNext() {
