@@ -12,38 +12,41 @@ namespace zantrel::cli {
 
 namespace {
 
-// x rounded to `digits` significant digits: the digits and the power of ten of the
-// last one. std::to_chars rounds the exact binary value, so no tie is misjudged.
+// x in scientific notation, "1.6e-04", with `decimals` digits after the point, or
+// the shortest that reads back when decimals < 0. std::to_chars rounds the exact
+// binary value, so no tie is misjudged.
+std::string Scientific(double x, int decimals) {
+    char buffer[64];
+    auto [end, ec] = decimals < 0
+                         ? std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific)
+                         : std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, decimals);
+    return std::string(buffer, end);
+}
+
+int ExponentOf(const std::string& scientific) {
+    std::size_t e = scientific.find('e');
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1),
+                    scientific.data() + scientific.size(), exponent);
+    return exponent;
+}
+
+// The power of ten of x's leading digit (exact, unlike a logarithm next to a power of ten).
+int DecimalExponent(double x) { return ExponentOf(Scientific(x, -1)); }
+
+// x rounded to `digits` significant digits: the digits and the power of ten of the last.
 struct Rounded {
     long long digits = 0;
     int lastPower = 0;
 };
 
 Rounded Significant(double x, int digits) {
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific,
-                                   digits - 1);
-    std::string text(buffer, end);  // "1.6e-04"
-    std::size_t e = text.find('e');
+    const std::string text = Scientific(x, digits - 1);
     Rounded r;
-    for (std::size_t i = 0; i < e; ++i)
+    for (std::size_t i = 0; i < text.find('e'); ++i)
         if (text[i] != '.') r.digits = r.digits * 10 + (text[i] - '0');
-    int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
-    r.lastPower = exponent - (digits - 1);
+    r.lastPower = ExponentOf(text) - (digits - 1);
     return r;
-}
-
-// The power of ten of x's leading digit, from its shortest decimal form (exact, unlike
-// a logarithm next to a power of ten).
-int DecimalExponent(double x) {
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific);
-    std::string text(buffer, end);
-    std::size_t e = text.find('e');
-    int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
-    return exponent;
 }
 
 // value rounded to a multiple of 10^power, written without a decimal point (power > 0).
@@ -58,7 +61,8 @@ std::string RoundToTens(double value, int power) {
         text = magnitude >= 0.5 * std::pow(10.0, power) ? "1" + std::string(std::size_t(power), '0') : "0";
     } else {
         Rounded r = Significant(magnitude, exponent - power + 1);
-        if (r.lastPower > power) r = Significant(magnitude, exponent - power + 2);  // 9.96 became 10.0
+        // A carry (9996 to tens gives 1.00e4) leaves the last digit a place higher:
+        // the zeros below make up for it.
         text = std::to_string(r.digits) + std::string(std::size_t(r.lastPower), '0');
     }
     return (value < 0 && text != "0" ? "-" : "") + text;

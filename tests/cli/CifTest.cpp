@@ -1,0 +1,146 @@
+// The CIF block: values with standard uncertainties, and a file that a real CIF
+// parser (gemmi) reads back with the report's values.
+
+// The test program links the core only: the CIF writer is compiled in here.
+#include "cli/Cif.cpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "cli/Batch.h"
+#include "cli/CliRun.h"
+
+using namespace zantrel;
+using namespace zantrel::cli;
+using namespace zantrel::clitest;
+
+namespace {
+
+// Expected strings worked by hand from the rule (two s.u. digits when they are 10 to
+// 19, else one; the value rounded to the same place).
+TEST(CifValueWithSu, KeepsTwoDigitsUpTo19AndOneAbove) {
+    EXPECT_EQ(ValueWithSu(5.4310213, 0.0000412), "5.43102(4)");
+    EXPECT_EQ(ValueWithSu(5.4310213, 0.000156), "5.43102(16)");
+    EXPECT_EQ(ValueWithSu(5.4310213, 0.0000187), "5.431021(19)");
+    EXPECT_EQ(ValueWithSu(160.19141, 0.004874), "160.191(5)");
+    EXPECT_EQ(ValueWithSu(-0.0300467, 0.00176), "-0.0300(18)");
+    EXPECT_EQ(ValueWithSu(105.630682, 0.0250), "105.63(3)");
+    EXPECT_EQ(ValueWithSu(105.630682, 0.01), "105.631(10)");  // 0.010: two digits
+}
+
+TEST(CifValueWithSu, RoundingThatCarriesMovesTheDecimalPlace) {
+    // 0.0000096 rounds to one digit as 0.00001: shown as (10) with six decimals.
+    EXPECT_EQ(ValueWithSu(5.4310213, 0.0000096), "5.431021(10)");
+    // 0.0000196 has two digits 20 (over 19): one digit, 0.00002.
+    EXPECT_EQ(ValueWithSu(5.4310213, 0.0000196), "5.43102(2)");
+    // A value whose rounding carries into a new leading digit.
+    EXPECT_EQ(ValueWithSu(9.999996, 0.00004), "10.00000(4)");
+}
+
+TEST(CifValueWithSu, LargeUncertaintiesRoundTheValueToTensWithoutADecimalPoint) {
+    EXPECT_EQ(ValueWithSu(1234.4, 15), "1234(15)");
+    EXPECT_EQ(ValueWithSu(12345.6, 35), "12350(40)");
+    EXPECT_EQ(ValueWithSu(9996, 35), "10000(40)");
+    EXPECT_EQ(ValueWithSu(3, 40), "0(40)");
+    EXPECT_EQ(ValueWithSu(-76, 400), "-100(400)");
+}
+
+TEST(CifValueWithSu, NoUncertaintyAndRoundedAwaySign) {
+    EXPECT_EQ(ValueWithSu(90, 0), "90");  // an angle fixed by symmetry
+    EXPECT_EQ(ValueWithSu(5.4310213, std::nan("")), "5.4310213");
+    EXPECT_EQ(ValueWithSu(-0.00004, 0.003), "0.000(3)");  // never "-0.000"
+}
+
+// The s.u. in the parentheses of a CIF number, in units of the value.
+double SuOf(const std::string& text) {
+    std::size_t open = text.find('('), dot = text.find('.');
+    if (open == std::string::npos) return 0;
+    int decimals = dot == std::string::npos ? 0 : int(open - dot - 1);
+    return std::stod(text.substr(open + 1)) * std::pow(10.0, -decimals);
+}
+double LastPlace(const std::string& text) {
+    std::size_t open = text.find('('), dot = text.find('.');
+    return dot == std::string::npos ? 1.0 : std::pow(10.0, -int(open - dot - 1));
+}
+
+class CifFile : public CliFolder {};
+
+TEST_F(CifFile, ParsesInGemmiWithTheReportsValues) {
+    const std::string python = PythonWith("gemmi");
+    if (python.empty()) GTEST_SKIP() << "python3-gemmi is not installed";
+    // 2-theta with a zero shift and sigmafit above 1; monoclinic; energy with sigmafit
+    // near 11; d spacings with sigmafit below 1 (no scaling).
+    const std::vector<std::string> names = {"lab6_2theta_zeroshift", "diopside_2theta", "silicon_energy",
+                                            "forsterite_dspacing"};
+    std::string files;
+    for (const std::string& name : names) {
+        Write(name + ".dat", ReadFile(std::string(ZANTREL_EXAMPLES) + "/" + name + ".dat"));
+        files += " " + name + ".dat";
+    }
+    ASSERT_EQ(Run("-q --cif" + files), 0) << err_;
+    ASSERT_EQ(RunPython(python, R"(
+import gemmi, sys
+tags = ['_cell_length_a', '_cell_length_b', '_cell_length_c', '_cell_angle_alpha', '_cell_angle_beta',
+        '_cell_angle_gamma', '_cell_volume', '_refine_ls_goodness_of_fit_all', '_cell_measurement_reflns_used',
+        '_cell_measurement_theta_min', '_diffrn_radiation_wavelength', '_pd_meas_2theta_fixed']
+for name in ['lab6_2theta_zeroshift', 'diopside_2theta', 'silicon_energy', 'forsterite_dspacing']:
+    block = gemmi.cif.read_file(name + '.cif').sole_block()
+    for tag in tags:
+        v = block.find_value(tag)
+        print(name, tag, v if v is not None else '-', gemmi.cif.as_number(v) if v is not None else 0)
+    t = block.find('_refln_', ['index_h', 'index_k', 'index_l', 'd_spacing'])
+    print(name, 'rows', len(t), 0)
+    for row in t:
+        print(name, 'dcalc', row[3], gemmi.cif.as_number(row[3]))
+)"),
+              0)
+        << err_;
+    std::map<std::string, std::map<std::string, std::pair<std::string, double>>> cif;
+    std::map<std::string, std::vector<double>> dCalc;
+    std::istringstream lines(out_);
+    std::string name, tag, raw;
+    double number = 0;
+    while (lines >> name >> tag >> raw >> number) {
+        if (tag == "dcalc") dCalc[name].push_back(number);
+        else cif[name][tag] = {raw, number};
+    }
+    ASSERT_EQ(cif.size(), names.size()) << out_;
+
+    for (const std::string& file : names) {
+        SCOPED_TRACE(file);
+        const ReportValues report = ReadReport(Read(file + ".out"));
+        const auto& c = cif[file];
+        const double scale = std::max(1.0, report.sigmafit);
+        // Value: within the report's rounding (5 decimals) and the CIF's; s.u.: the
+        // report's sigma times max(1, sigmafit), within both roundings.
+        auto check = [&](const std::string& cifTag, double value, double sigma, double printed) {
+            const std::string& text = c.at(cifTag).first;
+            EXPECT_NEAR(c.at(cifTag).second, value, printed / 2 + LastPlace(text) / 2) << cifTag << " " << text;
+            EXPECT_NEAR(SuOf(text), sigma * scale, scale * printed / 2 + LastPlace(text) / 2) << cifTag << " " << text;
+        };
+        const std::map<std::string, std::string> tags = {{"a", "_cell_length_a"}, {"b", "_cell_length_b"},
+                                                         {"c", "_cell_length_c"}, {"beta", "_cell_angle_beta"}};
+        for (std::size_t i = 0; i < report.labels.size(); ++i)
+            check(tags.at(report.labels[i]), report.values[i], report.sigmas[i], 1e-5);
+        check("_cell_volume", report.volume, report.volumeSigma, 1e-4);
+        EXPECT_EQ(c.at("_refine_ls_goodness_of_fit_all").second, report.sigmafit);
+        EXPECT_EQ(c.at("_cell_measurement_reflns_used").second, double(report.dCalc.size()));
+        ASSERT_EQ(dCalc[file].size(), report.dCalc.size());
+        for (std::size_t i = 0; i < report.dCalc.size(); ++i) EXPECT_NEAR(dCalc[file][i], report.dCalc[i], 0.6e-5);
+    }
+    // Cubic: b and c repeat a; the angles are fixed and carry no s.u.
+    EXPECT_EQ(cif["lab6_2theta_zeroshift"]["_cell_length_c"].first, cif["lab6_2theta_zeroshift"]["_cell_length_a"].first);
+    EXPECT_EQ(cif["lab6_2theta_zeroshift"]["_cell_angle_gamma"].first, "90");
+    EXPECT_EQ(cif["diopside_2theta"]["_cell_angle_alpha"].first, "90");
+    // The wavelength and theta range belong to 2-theta data, the detector angle to energy data.
+    EXPECT_EQ(cif["lab6_2theta_zeroshift"]["_diffrn_radiation_wavelength"].second, 1.540593);
+    EXPECT_NEAR(cif["lab6_2theta_zeroshift"]["_cell_measurement_theta_min"].second, 21.4 / 2, 0.05);
+    EXPECT_EQ(cif["silicon_energy"]["_diffrn_radiation_wavelength"].first, "-");
+    EXPECT_EQ(cif["silicon_energy"]["_pd_meas_2theta_fixed"].second, 7.5);
+    EXPECT_EQ(cif["forsterite_dspacing"]["_cell_measurement_theta_min"].first, "-");
+    EXPECT_NE(Read("lab6_2theta_zeroshift.cif").find("corrected by the refined zero shift of -0.030"),
+              std::string::npos);
+}
+
+}  // namespace

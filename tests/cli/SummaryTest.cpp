@@ -1,0 +1,69 @@
+// The summary table: RFC 4180 quoting and one complete row per file, whatever became of it.
+
+// The test program links the core only: the summary writer is compiled in here.
+#include "cli/Summary.cpp"
+
+#include <gtest/gtest.h>
+
+#include "cli/Batch.h"
+#include "cli/CliRun.h"
+
+using namespace zantrel;
+using namespace zantrel::cli;
+using namespace zantrel::clitest;
+
+namespace {
+
+TEST(SummaryCsvField, QuotesOnlyFieldsWithCommasQuotesOrLineEnds) {
+    EXPECT_EQ(CsvField("run1.dat"), "run1.dat");
+    EXPECT_EQ(CsvField("C:\\data\\run 1.dat"), "C:\\data\\run 1.dat");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"x\""), "\"say \"\"x\"\"\"");
+    EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+    EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
+}
+
+TEST(SummaryCsv, EveryRowHasEveryColumnAndErrorsStayOnOneLine) {
+    FileResult ok;
+    ok.file = "ok,1.dat";
+    ok.status = RunStatus::Ok;
+    ok.system = 2;
+    ok.obsCount = 12;
+    ok.paramCount = 2;
+    ok.direct[1] = 4.59;
+    ok.direct[2] = 2.96;
+    ok.directSigmas[1] = 6e-05;
+    ok.directSigmas[2] = 7e-05;
+    ok.volume = 62.4;
+    ok.volumeSigma = 0.0014;
+    ok.zeroShiftRequested = true;
+    ok.zeroShift = -0.03;
+    ok.zeroShiftSigma = 0.0018;
+    ok.fitSigma = 0.87;
+    ok.diagnostics.flaggedCount = 3;
+    FileResult halted;
+    halted.file = "few.dat";
+    halted.status = RunStatus::Halted;
+    halted.obsCount = 2;
+    FileResult failed;
+    failed.file = "bad.dat";
+    failed.error = "Invalid numeric input\nin bad.dat, line 2: \"abc\"";
+
+    const std::string csv = SummaryCsv({ok, halted, failed});
+    auto rows = ReadCsv(csv);
+    ASSERT_EQ(rows.size(), 4u);  // the error's line end did not start a record
+    ASSERT_EQ(rows[0].size(), 22u);
+    for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+    for (char c : csv.substr(0, csv.find('\n'))) EXPECT_TRUE(c > ' ' && c < 0x7F) << "plain ASCII header";
+    const std::vector<std::string> expected = {"ok,1.dat", "tetragonal", "12", "4.59", "6e-05", "4.59", "6e-05",
+                                               "2.96", "7e-05", "90", "", "90", "", "90", "", "62.4", "0.0014",
+                                               "-0.03", "0.0018", "0.87", "3", "ok"};
+    EXPECT_EQ(rows[1], expected);
+    EXPECT_EQ(rows[2][2], "2");
+    EXPECT_EQ(rows[2][3], "");
+    EXPECT_EQ(rows[2].back(), "halted");
+    EXPECT_EQ(rows[3][2], "");
+    EXPECT_EQ(rows[3].back(), "Invalid numeric input; in bad.dat, line 2: \"abc\"");
+}
+
+}  // namespace
