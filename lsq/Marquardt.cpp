@@ -14,8 +14,7 @@ namespace zantrel {
 namespace {
 
 // Generous bounds: a refinement that converges needs a few dozen steps (at most 31
-// for the examples, about 110 for them read with the wrong data kind; the bound leaves
-// a wide margin), and a step a
+// for the examples, about 110 for them read with the wrong data kind), and a step a
 // few dozen retries before lambda makes it vanishingly small. Inconsistent indexing
 // can keep the sum of squares wandering for ever; every step costs (2p + 1) n model
 // evaluations, so the bound also keeps such a run to a fraction of a second.
