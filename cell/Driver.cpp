@@ -28,7 +28,11 @@ struct RunScope {
 void ReadHeader(RefinementJob& job) {
     TextReader& in = job.InputFile;
     job.Title.pop_back();
-    job.CrystalSystem = in.ReadInteger();
+    int system = in.ReadInteger();
+    // A file that ends before its header has no reflections either: the run halts at the
+    // minimum-data test with the settings as they were, not on a crystal system of 0.
+    if (system == 0 && in.Eof()) return;
+    job.CrystalSystem = system;
     if (job.CrystalSystem < 1 || job.CrystalSystem > 6)
         Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the header line",
              in.Where() + ": the crystal system must be 1 (cubic), 2 (tetragonal), 3 (hexagonal), "
