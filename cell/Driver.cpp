@@ -24,6 +24,9 @@ struct RunScope {
     }
 };
 
+const char* const SystemRange = "the crystal system must be 1 (cubic), 2 (tetragonal), "
+                                "3 (hexagonal), 4 (orthorhombic), 5 (monoclinic) or 6 (triclinic)";
+
 // Reads the header line after a title ending in '*'; the title loses its '*'.
 void ReadHeader(RefinementJob& job) {
     TextReader& in = job.InputFile;
@@ -35,8 +38,7 @@ void ReadHeader(RefinementJob& job) {
     job.CrystalSystem = system;
     if (job.CrystalSystem < 1 || job.CrystalSystem > 6)
         Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the header line",
-             in.Where() + ": the crystal system must be 1 (cubic), 2 (tetragonal), 3 (hexagonal), "
-                          "4 (orthorhombic), 5 (monoclinic) or 6 (triclinic)");
+             in.Where() + ": " + SystemRange);
     job.DataKindToken = ReadToken(in);
     job.HeaderNumber = in.ReadReal();
     job.MinimiseToken = ReadToken(in);
@@ -119,6 +121,11 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
     job.Title = in.ReadRestOfLine();
     bool hasHeader = !job.Title.empty() && job.Title.back() == '*';
     if (hasHeader) ReadHeader(job);
+    // A setting outside 1..6 sets none of the system flags: the run would fail later on
+    // sound data, blaming the arithmetic.
+    if (job.CrystalSystem < 1 || job.CrystalSystem > 6)
+        Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the settings",
+             "for " + in.Name() + ": " + SystemRange);
     ApplyZeroShiftPrecedence(job);
 
     for (;;) {
