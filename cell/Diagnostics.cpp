@@ -17,14 +17,19 @@ namespace {
 // Used in place of a leverage of 1 or more, where deletion would leave a parameter free.
 constexpr double LeverageCap = 0.9999;
 
-// A statistic that may not exist: a zero divisor with a non-zero numerator.
+// A statistic that may not exist: a zero divisor with a non-zero numerator, or a
+// quotient with no finite value (a fit so degenerate that a leverage comes out negative
+// has no square root of it).
 struct Value {
     double x = 0;
     bool defined = true;
 };
 
 Value Quotient(Extended numerator, Extended denominator) {
-    if (denominator != 0) return {double(numerator / denominator), true};
+    if (denominator != 0) {
+        double q = double(numerator / denominator);
+        return {std::isfinite(q) ? q : 0.0, std::isfinite(q)};
+    }
     if (numerator == 0) return {0.0, true};  // nothing to explain: no influence
     return {0.0, false};
 }
