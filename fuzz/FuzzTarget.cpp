@@ -1,0 +1,106 @@
+// A whole run on arbitrary bytes: the first bytes choose the settings, the rest is the
+// data file. A run may end with a RunError; it must never crash, hang, end with any
+// other exception, or write a report that fails the checks of ReportChecks.h.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "cell/Cell.h"
+#include "fuzz/ReportChecks.h"
+
+using namespace zantrel;
+
+namespace {
+
+// Settings bytes ahead of the data file:
+//   0: crystal system, CrystalSystems[byte % 9] (0, 7 and -1 are out of range)
+//   1: bits 0-1 data kind (0 2-theta, 1 energy, 2-3 d), bits 2-3 minimised quantity
+//      (0 2-theta, 1 d, 2 energy, 3 Q), bit 4 zero shift, bit 5 full diagnostics,
+//      bits 6 and 7 both set: a second run of a sound file on the same job afterwards
+//      (one input in four: it costs two more whole runs)
+//   2: low half the wavelength, Wavelengths[n]; high half the beam angle, BeamAngles[n]
+inline constexpr std::size_t SettingsBytes = 3;
+
+constexpr std::array<int, 9> CrystalSystems = {1, 2, 3, 4, 5, 6, 0, 7, -1};
+// What a user can type into the two edits: usual values, and values no instrument has.
+constexpr std::array<double, 16> Wavelengths = {1.540593, 0.709300, 1.936042, 2.289700,
+                                                0.5594075, 0.1, 0.4, 3.0,
+                                                10.0, 0.0, -1.540593, 1e-9,
+                                                1e9, 1e300, 5e-324, 1.0};
+constexpr std::array<double, 16> BeamAngles = {10.0,   5.0,   20.0,   45.0,  90.0,  120.0,
+                                               179.99, 0.001, 0.0,    180.0, -10.0, 360.0,
+                                               1e300,  190.0, 1e-300, 30.0};
+
+// A sound file whose header fixes every setting the run reads but the diagnostics and
+// the beam angle; after any run, however it ended, the job must refine it as a new one.
+constexpr std::string_view SoundFile =
+    "Silicon*\r\n"
+    "1 tt 1.540593 tt n\r\n"
+    "  1  1  1   28.443\r\n"
+    "  2  2  0   47.303\r\n"
+    "  3  1  1   56.123\r\n"
+    "  4  0  0   69.131\r\n"
+    "  3  3  1   76.377\r\n"
+    "  0  0  0\r\n";
+
+void Require(const std::string& fault, std::string_view text) {
+    if (fault.empty()) return;
+    std::fprintf(stderr, "\n*** %s\n---- text ----\n%.*s\n---- end ----\n", fault.c_str(),
+                 int(text.size()), text.data());
+    std::abort();
+}
+
+// The report, or the message the run ended with.
+std::string Outcome(RefinementJob& job, std::string_view data) {
+    try {
+        return RunRefinementInMemory(job, data, "sound.dat");
+    } catch (const RunError& e) {
+        return std::string("error: ") + e.what();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    std::array<std::uint8_t, SettingsBytes> s{};
+    for (std::size_t i = 0; i < SettingsBytes && i < size; ++i) s[i] = bytes[i];
+    const std::size_t skip = size < SettingsBytes ? size : SettingsBytes;
+    std::string_view data(reinterpret_cast<const char*>(bytes) + skip, size - skip);
+
+    RefinementJob job;
+    SetJobDefaults(job);
+    job.CrystalSystem = CrystalSystems[s[0] % CrystalSystems.size()];
+    int kind = s[1] & 3, minimise = (s[1] >> 2) & 3;
+    job.DataIs2Theta = kind == 0;
+    job.DataIsEnergy = kind == 1;
+    job.MinimiseOn2Theta = minimise == 0;
+    job.MinimiseOnD = minimise == 1;
+    job.MinimiseOnEnergy = minimise == 2;
+    job.RefineZeroShift = job.ZeroShiftRequested = (s[1] & 0x10) != 0;
+    job.FullDiagnostics = (s[1] & 0x20) != 0;
+    job.Wavelength = Wavelengths[s[2] & 15];
+    job.Beam2Theta = BeamAngles[s[2] >> 4];
+
+    try {
+        std::string report = RunRefinementInMemory(job, data, "fuzz.dat");
+        Require(checks::ReportFault(report, job.RunHalted), report);
+    } catch (const RunError& e) {
+        Require(checks::MessageFault(e.what()), e.what());
+    }
+
+    if ((s[1] & 0xc0) == 0xc0) {
+        RefinementJob fresh;
+        SetJobDefaults(fresh);
+        fresh.FullDiagnostics = job.FullDiagnostics;
+        fresh.Beam2Theta = job.Beam2Theta;
+        std::string expected = Outcome(fresh, SoundFile);
+        std::string again = Outcome(job, SoundFile);
+        if (again != expected) Require("a run left the job changed for the next run", again);
+    }
+    return 0;
+}
