@@ -10,11 +10,10 @@
 
 namespace zantrel::checks {
 
-inline bool IsWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
+inline bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-// "nan", "inf" or "infinity" standing as a word of its own, in any case.
+// "nan", "inf" or "infinity" in any case, between non-letters: report fields follow each
+// other without separators, so a digit may stand right before it.
 inline bool HasNonFiniteWord(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -23,8 +22,8 @@ inline bool HasNonFiniteWord(std::string_view text) {
              at = lower.find(word, at + 1)) {
             std::size_t end = at + word.size();
             if (word == "inf" && lower.compare(at, 8, "infinity") == 0) end = at + 8;
-            bool startsWord = at == 0 || !IsWordChar(lower[at - 1]);
-            bool endsWord = end >= lower.size() || !IsWordChar(lower[end]);
+            bool startsWord = at == 0 || !IsLetter(lower[at - 1]);
+            bool endsWord = end >= lower.size() || !IsLetter(lower[end]);
             if (startsWord && endsWord) return true;
         }
     }
