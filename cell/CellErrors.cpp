@@ -44,12 +44,14 @@ void VolumeDerivatives(RefinementJob& job, ParamVector& dv) {
         dv[3] = double(a * b * job.SinBeta);
         dv[4] = double(a * b * c * job.CosBeta);
     }
+    // Tetragonal and hexagonal cells keep c in slot 2.
+    const Extended c2 = cell[2];
     if (job.IsTetragonal) {
-        dv[1] = double(2 * a * c);
+        dv[1] = double(2 * a * c2);
         dv[2] = double(a * a);
     }
     if (job.IsHexagonal) {
-        dv[1] = double(std::sqrt(0.75L) * (2 * a * c));
+        dv[1] = double(std::sqrt(0.75L) * (2 * a * c2));
         dv[2] = double((a * a) * std::sqrt(0.75L));
     }
     if (job.IsCubic) dv[1] = double((a * a) * 3);
