@@ -63,7 +63,7 @@ private:
     void BlockA() {
         Empty();
         out_.Write("sample title: ");
-        out_.WriteBytes(job_.Title);  // the user's own bytes, as the data file holds them
+        out_.WriteBytes(TitleToWindows1252(job_.Title));
         out_.WriteLn();
         Empty();
         if (job_.TooManyReflections) {

@@ -9,6 +9,11 @@ namespace zantrel {
 // Report literals are written in UTF-8 in the source; the report is Windows-1252.
 std::string ToWindows1252(std::string_view utf8);
 
+// A title from the data file as report bytes: UTF-8 text (a byte-order mark dropped)
+// becomes Windows-1252, '?' for what that code page lacks; other bytes stay as they are,
+// since a file that is not UTF-8 is most likely Windows-1252 already.
+std::string TitleToWindows1252(std::string_view title);
+
 // An earlier report of the same name is replaced only by Commit, through a
 // temporary file in the same folder and a rename, so a failed run loses nothing.
 class ReportFile {

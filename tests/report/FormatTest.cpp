@@ -57,3 +57,10 @@ TEST(ToWindows1252, MapsTheReportsSymbolsToSingleBytes) {
     EXPECT_EQ(ToWindows1252("° Å ¡ ± ¥ ¯"), "\xB0 \xC5 \xA1 \xB1 \xA5 \xAF");
     EXPECT_EQ(ToWindows1252("plain"), "plain");
 }
+
+TEST(TitleToWindows1252, ConvertsUtf8TitlesAndKeepsOtherBytes) {
+    EXPECT_EQ(TitleToWindows1252("\xEF\xBB\xBFQuartz"), "Quartz");           // the mark goes
+    EXPECT_EQ(TitleToWindows1252("Ni\xE2\x82\x83" "Al \xC3\x85"), "Ni?Al \xC5");  // subscript 3 has no byte
+    EXPECT_EQ(TitleToWindows1252("\xE2\x80\x9C" "x" "\xE2\x80\x9D"), "\x93x\x94");
+    EXPECT_EQ(TitleToWindows1252("caf\xE9 25\xB0"), "caf\xE9 25\xB0");  // already Windows-1252
+}
