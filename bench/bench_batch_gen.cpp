@@ -46,24 +46,24 @@ int main(int argc, char** argv) {
     std::mt19937 random(20261208);
     std::uniform_int_distribution<int> lines(10, 60);
     for (int i = 0; i < count; ++i) {
-        DataSpec spec;
-        spec.system = 1 + i % 6;
-        spec.cell = RandomCell(spec.system, random);
-        spec.count = lines(random);
-        spec.noise2Theta = 0.005;
-        spec.seed = unsigned(i + 1);
+        DataSpec recipe;
+        recipe.system = 1 + i % 6;
+        recipe.cell = RandomCell(recipe.system, random);
+        recipe.count = lines(random);
+        recipe.noise2Theta = 0.005;
+        recipe.seed = unsigned(i + 1);
         switch (i % 5) {
-            case 3: spec.kind = Kind::D; spec.minimise = "d"; break;
-            case 4: spec.kind = Kind::Energy; spec.minimise = "e"; break;
-            default: spec.kind = Kind::TwoTheta; spec.minimise = i % 7 == 0 ? "q" : "tt";
+            case 3: recipe.kind = Kind::D; recipe.minimise = "d"; break;
+            case 4: recipe.kind = Kind::Energy; recipe.minimise = "e"; break;
+            default: recipe.kind = Kind::TwoTheta; recipe.minimise = i % 7 == 0 ? "q" : "tt";
         }
-        if (i % 10 == 0 && spec.kind != Kind::D) {
-            spec.zeroShiftFlag = true;
-            spec.zeroShift = spec.kind == Kind::Energy ? 0.05 : 0.02;
+        if (i % 10 == 0 && recipe.kind != Kind::D) {
+            recipe.zeroShiftFlag = true;
+            recipe.zeroShift = recipe.kind == Kind::Energy ? 0.05 : 0.02;
         }
         char name[32];
         std::snprintf(name, sizeof name, "run%05d.dat", i + 1);
-        std::ofstream(folder / name, std::ios::binary) << MakeDataFile(spec);
+        std::ofstream(folder / name, std::ios::binary) << MakeDataFile(recipe);
     }
     return 0;
 }

@@ -177,12 +177,13 @@ DiagnosticsResult ParseDiagnostics(const std::string& report, int paramCount) {
     // up to the next empty line (or the end of the report).
     for (int table = 0; table < 2; ++table) {
         while (i < lines.size() && !StartsWith(lines[i], table == 0 ? "(a)" : "(b)")) ++i;
-        if (i == lines.size()) break;
+        if (i >= lines.size()) break;
         if (table == 0) result.complete = StartsWith(lines[i], "(a) Diagnostics associated");
-        while (i < lines.size() && (Words(lines[i]).empty() || Words(lines[i])[0] != "no")) ++i;
+        while (i < lines.size() && !StartsWith(lines[i], " no ")) ++i;
         i += 2;  // the head and the empty line below it
-        for (; i < lines.size() && !Words(lines[i]).empty(); ++i) {
+        for (; i < lines.size(); ++i) {
             std::vector<std::string> w = Words(lines[i]);
+            if (w.empty()) break;
             bool starred = w.back() == "*";
             if (starred) w.pop_back();
             auto number = Number(w[0]);
@@ -211,7 +212,7 @@ DiagnosticsResult ParseDiagnostics(const std::string& report, int paramCount) {
         }
         if (table == 0) {
             while (i < lines.size() && !StartsWith(lines[i], "limit :")) ++i;
-            if (i == lines.size()) break;
+            if (i >= lines.size()) break;
             std::vector<std::string> w = Words(lines[i].substr(7));
             if (w.size() == 3) {
                 result.leverageLimit = Number(w[0]).value_or(0);
