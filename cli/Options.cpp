@@ -72,7 +72,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_option("-j,--jobs", options.jobs,
                    "files refined at the same time (default: the number of cores); the results "
                    "do not depend on it")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(1, 1024));
     app.add_option("--summary", options.summary,
                    "write a summary table (CSV, one row per file, in the order given) to this file");
     app.add_flag("--cif", options.cif, "also write a CIF block beside each report (.cif)");
@@ -92,7 +92,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
         options.files = ExpandFileArguments(arguments);
     } catch (const std::exception& e) {
         std::string message = e.what();
-        std::replace(message.begin(), message.end(), '\n', ' ');
+        std::size_t end = message.find('\n');
+        if (end != std::string::npos) message.replace(end, 1, ": ");
         std::cerr << "zantrel-cli: " << message << "\n";
         return 2;
     }
