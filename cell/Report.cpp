@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cell/Cell.h"
+#include "cell/FloatFaults.h"
 #include "cell/Format.h"
 #include "lsq/LSQ.h"
 
@@ -303,6 +304,12 @@ private:
 
 }  // namespace
 
-void WriteReport(RefinementJob& job) { ReportWriter(job).Write(); }
+// The residual sums are unweighted: Q values near the largest double, from a wavelength
+// of 1e-93, square to infinity although the weighted refinement did not overflow.
+void WriteReport(RefinementJob& job) {
+    ClearFloatFaults();
+    ReportWriter(job).Write();
+    CheckFloatFaults("while writing the report: the residual statistics have no finite value");
+}
 
 }  // namespace zantrel
