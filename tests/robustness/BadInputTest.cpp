@@ -254,12 +254,10 @@ TEST(ReadReflections, TabsAndEveryKindOfLineEndGiveTheSameReport) {
     EXPECT_EQ(ReportOf(remark), expected) << "10 MB remark";
 }
 
-// A UTF-8 byte-order mark is three bytes of the title line; the report repeats them.
-TEST(ReadReflections, AByteOrderMarkStaysPartOfTheTitle) {
-    const std::string bom = "\xEF\xBB\xBF";
-    std::string expected = ReportOf(Silicon());
-    expected.insert(expected.find("sample title: ") + 14, bom);
-    EXPECT_EQ(ReportOf(bom + Silicon()), expected);
+// A UTF-8 byte-order mark is read as part of the title line, so the header and the
+// reflections are found as without it; the report's title drops it.
+TEST(ReadReflections, AByteOrderMarkChangesNothing) {
+    EXPECT_EQ(ReportOf("\xEF\xBB\xBF" + Silicon()), ReportOf(Silicon()));
 }
 
 // Reflections beyond the 200th are dropped and the report says so, nothing else changes.
