@@ -162,14 +162,11 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
     WriteRegressionDiagnostics(job);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+// The data file exists (it has been read), so a report path that names no file
+// cannot be it; one that names a file is compared by identity, links included.
+bool SameFile(const std::string& dataPath, const std::string& reportPath) {
     std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    auto ca = std::filesystem::weakly_canonical(a, ec);
-    if (ec) return a == b;
-    auto cb = std::filesystem::weakly_canonical(b, ec);
-    if (ec) return a == b;
-    return ca == cb;
+    return std::filesystem::equivalent(dataPath, reportPath, ec);
 }
 
 }  // namespace

@@ -93,17 +93,16 @@ void ReportFile::Create(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) Fail(Msg::AccessDenied, path + " is a folder");
     // A name of our own beside the report: the rename that replaces the old
-    // report then stays within one folder and one file system.
+    // report then stays within one folder and one file system. The file stays
+    // open until the run ends.
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string candidate = path + ".tmp" + std::to_string(attempt);
-        if (std::filesystem::exists(candidate, ec)) continue;
         errno = 0;
-        std::FILE* file = std::fopen(candidate.c_str(), "wbx");
-        if (file == nullptr) {
+        file_ = std::fopen(candidate.c_str(), "wbx");
+        if (file_ == nullptr) {
             if (errno == EEXIST) continue;
             Fail(FileErrorText(errno), "cannot create the report " + path);
         }
-        std::fclose(file);
         tempPath_ = candidate;
         return;
     }
@@ -117,10 +116,10 @@ void ReportFile::CreateInMemory() {
 }
 
 void ReportFile::Commit() {
-    if (tempPath_.empty()) return;
+    if (file_ == nullptr) return;
+    std::FILE* file = file_;
+    file_ = nullptr;
     errno = 0;
-    std::FILE* file = std::fopen(tempPath_.c_str(), "wb");
-    if (file == nullptr) Fail(FileErrorText(errno), "cannot write the report " + path_);
     bool ok = std::fwrite(text_.data(), 1, text_.size(), file) == text_.size();
     ok = std::fflush(file) == 0 && ok;
     int code = errno;
@@ -133,6 +132,10 @@ void ReportFile::Commit() {
 }
 
 void ReportFile::Discard() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
     if (tempPath_.empty()) return;
     std::error_code ec;
     std::filesystem::remove(tempPath_, ec);

@@ -1,6 +1,7 @@
 #pragma once
 // The report's bytes, kept in memory and put in place only when a run ends.
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,7 @@ public:
 private:
     std::string path_;
     std::string tempPath_;
+    std::FILE* file_ = nullptr;  // the temporary file, open from Create to Commit
     std::string text_;
 };
 

@@ -3,9 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "cell/Messages.h"
 
@@ -61,8 +59,6 @@ void TextReader::Open(const std::string& path) {
     name_ = path;
     text_.clear();
     Rewind();
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) Fail(Msg::AccessDenied, "cannot read " + path + ": it is a folder");
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
@@ -77,6 +73,7 @@ void TextReader::Open(const std::string& path) {
     bool failed = std::ferror(file) != 0;
     int code = errno;
     std::fclose(file);
+    if (failed && code == EISDIR) Fail(Msg::AccessDenied, "cannot read " + path + ": it is a folder");
     if (failed) Fail(IoErrorText(code), "while reading " + path);
 }
 
