@@ -1,15 +1,12 @@
 // Batch runs of zantrel-cli: every file keeps its summary row, parallel runs give the
 // serial bytes, file lists and patterns, and the reading of the report's diagnostics.
 
-// The test program links the core only: the batch sources are compiled in here.
-#include "cli/Batch.cpp"
-#include "cli/Options.cpp"
+#include "cli/Batch.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "cli/Batch.h"
 #include "cli/CliRun.h"
 #include "support/SyntheticData.h"
 

@@ -1,14 +1,13 @@
 // The CIF block: values with standard uncertainties, and a file that a real CIF
 // parser (gemmi) reads back with the report's values.
 
-// The test program links the core only: the CIF writer is compiled in here.
-#include "cli/Cif.cpp"
+#include "cli/Batch.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
-#include "cli/Batch.h"
 #include "cli/CliRun.h"
 
 using namespace zantrel;
