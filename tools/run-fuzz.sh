@@ -21,5 +21,6 @@ status=0
 "$build/fuzz/zantrel_fuzz" "$work/corpus" fuzz/corpus fuzz/crashes \
     -max_total_time="$seconds" -timeout=1 -max_len=4096 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1 || status=$?
-grep -v '^#[0-9]' "$work/log" || true  # all but the progress lines
+# All but the progress lines and the dictionary that libFuzzer recommends.
+grep -v -e '^#[0-9]' -e '^"' -e '^######' -e 'NEW_FUNC' "$work/log" || true
 exit "$status"
