@@ -50,7 +50,11 @@ struct Deletion {
 class Diagnostics {
 public:
     explicit Diagnostics(RefinementJob& job)
-        : job_(job), n_(job.ObsCount), p_(job.ParamCount), rows_(std::size_t(n_) + 1) {}
+        : job_(job),
+          n_(job.ObsCount),
+          p_(job.ParamCount),
+          rows_(std::size_t(n_) + 1),
+          models_(PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p_)) {}
 
     void Write() {
         for (int i = 1; i <= n_; ++i) Compute(i, rows_[std::size_t(i)]);
@@ -61,8 +65,7 @@ public:
 private:
     void Compute(int i, Deletion& row) {
         const ParamMatrix& c = job_.CovarianceCopy;
-        NumericDerivatives(job_, job_.DesignMatrix, job_.ReciprocalCell, job_.ParamSteps, i, p_,
-                           job_.DerivativeRow);
+        NumericDerivativesAt(job_, models_, job_.ParamSteps, job_.DesignMatrix, i, p_, job_.DerivativeRow);
         const ParamVector& x = job_.DerivativeRow;
         const Extended sigma = job_.Weights[i];
         const Extended r = job_.Residuals[i] / sigma;
@@ -194,6 +197,7 @@ private:
     RefinementJob& job_;
     int n_, p_;
     std::vector<Deletion> rows_;
+    DerivativeModels models_;  // the derivatives' shifted cells, alike for every reflection
 };
 
 }  // namespace

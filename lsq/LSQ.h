@@ -1,6 +1,8 @@
 #pragma once
 // The least-squares engine: SVD regression, Marquardt refinement with LU, and the model.
 
+#include <array>
+
 #include "cell/Job.h"
 
 namespace zantrel {
@@ -43,6 +45,16 @@ struct LuSolver {
 };
 void PivotRows(ParamMatrix& a, PermVector& perm, int p, int j);
 
+// The model at P + h_j and P - h_j for every parameter j: the same for every reflection.
+struct DerivativeModels {
+    std::array<ModelPoint, MaxParams + 1> plus, minus;  // slot 0 unused
+};
+DerivativeModels PrepareDerivativeModels(const RefinementJob& job, const ParamVector& p,
+                                         const ParamVector& h, int np);
+// Central differences of reflection i's position, with the models prepared once.
+void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& models,
+                          const ParamVector& h, const RowTable& hkl, int i, int np,
+                          ParamVector& out);
 void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
                         ParamVector h, int i, int np, ParamVector& out);
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,

@@ -47,24 +47,11 @@ struct Marquardt {
             for (int k = 1; k <= j; ++k) alpha(j, k) = 0;
         }
         ParamVector& d = job.DerivativeRow;
-        // The shifted parameter vectors of the central differences are the same for
-        // every reflection: prepare them once (the arithmetic per reflection is unchanged).
-        std::array<ModelPoint, MaxParams + 1> plus, minus;
-        for (int j = 1; j <= np; ++j) {
-            ParamVector shifted = p;
-            shifted[j] = double(Extended(p[j]) + h[j]);
-            plus[std::size_t(j)] = PrepareModel(job, shifted);
-            shifted[j] = double(Extended(p[j]) - h[j]);
-            minus[std::size_t(j)] = PrepareModel(job, shifted);
-        }
+        const DerivativeModels models = PrepareDerivativeModels(job, p, h, np);
         const ModelPoint here = PrepareModel(job, p);
         for (int i = 1; i <= n; ++i) {
             double dCalc = 0;  // not used further
-            for (int j = 1; j <= np; ++j) {
-                double fPlus = CalcPositionAt(job, plus[std::size_t(j)], i, hkl, dCalc);
-                double fMinus = CalcPositionAt(job, minus[std::size_t(j)], i, hkl, dCalc);
-                d[j] = double((Extended(fPlus) - fMinus) / (2 * Extended(h[j])));
-            }
+            NumericDerivativesAt(job, models, h, hkl, i, np, d);
             calc[i] = CalcPositionAt(job, here, i, hkl, dCalc);
             for (int j = 1; j <= np; ++j) {
                 beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
@@ -107,18 +94,33 @@ struct Marquardt {
 
 }  // namespace
 
+DerivativeModels PrepareDerivativeModels(const RefinementJob& job, const ParamVector& p,
+                                         const ParamVector& h, int np) {
+    DerivativeModels models;
+    for (int j = 1; j <= np; ++j) {
+        ParamVector shifted = p;
+        shifted[j] = double(Extended(p[j]) + h[j]);
+        models.plus[std::size_t(j)] = PrepareModel(job, shifted);
+        shifted[j] = double(Extended(p[j]) - h[j]);
+        models.minus[std::size_t(j)] = PrepareModel(job, shifted);
+    }
+    return models;
+}
+
+void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& models,
+                          const ParamVector& h, const RowTable& hkl, int i, int np,
+                          ParamVector& out) {
+    for (int j = 1; j <= np; ++j) {
+        double dOut = 0;
+        double plus = CalcPositionAt(job, models.plus[std::size_t(j)], i, hkl, dOut);
+        double minus = CalcPositionAt(job, models.minus[std::size_t(j)], i, hkl, dOut);
+        out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
+    }
+}
+
 void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
                         ParamVector h, int i, int np, ParamVector& out) {
-    for (int j = 1; j <= np; ++j) {
-        double x = p[j];
-        double dOut = 0;
-        p[j] = double(Extended(x) + h[j]);
-        double plus = CalcPosition(job, i, hkl, p, dOut);
-        p[j] = double(Extended(x) - h[j]);
-        double minus = CalcPosition(job, i, hkl, p, dOut);
-        out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
-        p[j] = x;
-    }
+    NumericDerivativesAt(job, PrepareDerivativeModels(job, p, h, np), h, hkl, i, np, out);
 }
 
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
