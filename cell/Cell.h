@@ -7,17 +7,22 @@
 #include "cell/Constants.h"
 #include "cell/Job.h"
 #include "cell/Messages.h"
+#include "cell/Report.h"
+#include "cell/Settings.h"
 
 namespace zantrel {
 
 // --- Job and driver ---
 void SetJobDefaults(RefinementJob& job);
-// Reads InputFileName, writes OutputFileName; throws RunError, files closed either way.
-void RunRefinement(RefinementJob& job);
-// The same run on data held in memory; the report's bytes are returned, no file is touched.
+// Reads InputFileName, writes the report to OutputFileName and returns the results;
+// throws RunError, files closed either way.
+Results RunRefinement(RefinementJob& job);
+// The same run on data held in memory: no file is read or written.
+Results RefineData(RefinementJob& job, std::string_view data, std::string_view name = "data");
+// RefineData, and the report's bytes.
 std::string RunRefinementInMemory(RefinementJob& job, std::string_view data,
                                   std::string_view name = "data");
-// Reading, regression and both refinement passes, without the report.
+// Reading, regression and both refinement passes, without the results record.
 void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name = "data");
 void AllocateTables(RefinementJob& job);
 void ReleaseTables(RefinementJob& job);
@@ -39,8 +44,5 @@ void CellJacobian(const RefinementJob& job, ParamVector x, const ParamVector& f0
                   ParamMatrix& jac);
 void TransformCovariance(ParamMatrix c, ParamMatrix jac, ParamMatrix& out, int n, int r);
 
-// --- Report ---
-void WriteReport(RefinementJob& job);
-void WriteRegressionDiagnostics(RefinementJob& job);
 
 }  // namespace zantrel

@@ -51,15 +51,13 @@ void ReadHeader(RefinementJob& job) {
     } else if (flag >= 0) {
         in.SkipLine();
     }
-    job.RefineZeroShift = flag == 'y' || flag == 'Y';
-    job.ZeroShiftRequested = job.RefineZeroShift;
-    job.DataIs2Theta = job.DataKindToken == "    tt";
-    job.DataIsEnergy = job.DataKindToken == "     e";
-    job.MinimiseOn2Theta = job.MinimiseToken == "    tt";
-    job.MinimiseOnD = job.MinimiseToken == "     d";
-    job.MinimiseOnEnergy = job.MinimiseToken == "     e";
-    if (job.DataIsEnergy) job.Beam2Theta = job.HeaderNumber;
-    else job.Wavelength = job.HeaderNumber;
+    RefinementSettings settings = SettingsOf(job);
+    settings.zeroShift = flag == 'y' || flag == 'Y';
+    settings.data = DataKindFromToken(job.DataKindToken);
+    settings.minimised = MinimisedFromToken(job.MinimiseToken);
+    if (settings.data == Quantity::Energy) settings.beam2Theta = job.HeaderNumber;
+    else settings.wavelength = job.HeaderNumber;
+    ApplySettings(settings, job);
 }
 
 void ApplyZeroShiftPrecedence(RefinementJob& job) {
@@ -109,14 +107,15 @@ void RefinementPass(RefinementJob& job) {
     PropagateCellErrors(job);
 }
 
-// Steps after the files are open: everything that writes the report.
-void RunOpened(RefinementJob& job, bool writeReport = true) {
-    job.OutputFile.WriteLn(Msg::Banner);
+// Steps after the data are open: reading, refinement, and the results record.
+Results RunOpened(RefinementJob& job, bool collect = true) {
+    Results results;
     AllocateTables(job);
     job.ZeroShift = 0.0;
     job.ZeroShiftSigma = 0.00001;
     job.RunHalted = false;
     job.RefinedSystemText.clear();
+    job.Passes.clear();
     TextReader& in = job.InputFile;
     job.Title = in.ReadRestOfLine();
     bool hasHeader = !job.Title.empty() && job.Title.back() == '*';
@@ -127,15 +126,24 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
         Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the settings",
              "for " + in.Name() + ": " + SystemRange);
     ApplyZeroShiftPrecedence(job);
+    results.settings = SettingsOf(job);
+    results.title = job.Title;
+    results.headerLine = hasHeader;
+    results.systemRequested = CrystalSystem(job.CrystalSystem);
+    auto counts = [&] {
+        results.systemRefined = CrystalSystem(job.CrystalSystem);
+        results.obsCount = job.ObsCount;
+        results.tooManyReflections = job.TooManyReflections;
+    };
 
     for (;;) {
         ReadReflections(job);
         int needed = job.ParamCount + (job.RefineZeroShift ? 3 : 2);
         if (job.ObsCount < needed) {
-            job.OutputFile.WriteLn();
-            job.OutputFile.WriteLn(Msg::NotEnoughData);
             job.RunHalted = true;
-            return;
+            results.halted = true;
+            counts();
+            return results;
         }
         RegressLinear(job, job.DesignMatrixSaved, job.QObs, job.ObsCount, job.ParamCount,
                       job.Coefficients);
@@ -157,9 +165,10 @@ void RunOpened(RefinementJob& job, bool writeReport = true) {
     // Without a zero shift the second pass would repeat the first on the same data
     // bit for bit, so one pass serves for both.
     RefinementPass(job);
-    if (!writeReport) return;
-    WriteReport(job);
-    WriteRegressionDiagnostics(job);
+    counts();
+    results.paramCount = job.ParamCount;
+    if (collect) CollectResults(job, results);
+    return results;
 }
 
 // The data file exists (it has been read), so a report path that names no file
@@ -171,31 +180,32 @@ bool SameFile(const std::string& dataPath, const std::string& reportPath) {
 
 }  // namespace
 
-void RunRefinement(RefinementJob& job) {
+Results RunRefinement(RefinementJob& job) {
     RunScope scope{job};
     job.InputFile.Open(job.InputFileName);
     if (SameFile(job.InputFileName, job.OutputFileName))
         Fail("The report would replace the data file",
              job.InputFileName + " is both; rename the data file (its extension must not be .out)");
     job.OutputFile.Create(job.OutputFileName);
-    RunOpened(job);
+    Results results = RunOpened(job);
+    job.OutputFile.WriteBytes(FormatReport(results));
     job.OutputFile.Commit();
-    if (job.OnFinished) job.OnFinished(job);
+    return results;
+}
+
+Results RefineData(RefinementJob& job, std::string_view data, std::string_view name) {
+    RunScope scope{job};
+    job.InputFile = TextReader(std::string(name), std::string(data));
+    return RunOpened(job);
 }
 
 std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
-    RunScope scope{job};
-    job.InputFile = TextReader(std::string(name), std::string(data));
-    job.OutputFile.CreateInMemory();
-    RunOpened(job);
-    if (job.OnFinished) job.OnFinished(job);
-    return job.OutputFile.Text();
+    return FormatReport(RefineData(job, data, name));
 }
 
 void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
     RunScope scope{job};
     job.InputFile = TextReader(std::string(name), std::string(data));
-    job.OutputFile.CreateInMemory();
     RunOpened(job, false);
 }
 

@@ -2,11 +2,12 @@
 // RefinementJob: one run's settings, observation tables, results and report scalars.
 
 #include <array>
-#include <functional>
+#include <vector>
 #include <string>
 
 #include "cell/Indexed.h"
 #include "cell/ReportFile.h"
+#include "cell/Results.h"
 #include "cell/TextReader.h"
 
 namespace zantrel {
@@ -76,10 +77,7 @@ struct RefinementJob {
     double ResidualSquares = 0.0;
     double FitSigma = 0.0;
     double SumAbsResidual = 0.0, AbsResidual = 0.0, MaxAbsResidual = 0.0;
-
-    // Called when a run has ended normally (report written, halted or not), while the
-    // tables still exist: batch tools read the per-reflection results here.
-    std::function<void(const RefinementJob&)> OnFinished;
+    std::vector<PassSummary> Passes;  // one per refinement pass of this run
 };
 
 }  // namespace zantrel

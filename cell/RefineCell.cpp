@@ -110,8 +110,9 @@ void RefineCell(RefinementJob& job) {
         job.ParamSteps[i] = double(Extended(job.ReciprocalCell[i]) / 1000);
     const RealTable& y = SetObservationSigmas(job);
     CheckFloatFaults("while weighting the observations");
-    RefineMarquardt(job, job.ReciprocalCell, job.ParamSteps, job.DesignMatrix, y, job.CalcValues,
-                    job.Weights, job.Covariance, job.ObsCount, job.ParamCount);
+    PassSummary& pass = job.Passes.emplace_back(RefineMarquardt(job, job.ReciprocalCell, job.ParamSteps, job.DesignMatrix, y, job.CalcValues,
+                    job.Weights, job.Covariance, job.ObsCount, job.ParamCount));
+    pass.zeroShiftRefined = job.RefineZeroShift;
     for (int r = 1; r <= job.ParamCount; ++r)
         for (int c = 1; c <= job.ParamCount; ++c) job.CovarianceCopy(r, c) = job.Covariance(r, c);
     if (job.RefineZeroShift) job.ZeroShift = job.ReciprocalCell[job.ParamCount];

@@ -1,315 +1,308 @@
-// The report body: settings, cell table, statistics, correlations, reciprocal cell,
-// observed-versus-fitted table.
+// The report, formatted from the results record: settings, cell table, residual
+// statistics, correlations, reciprocal cell, observed-versus-fitted table, and the
+// regression diagnostics. Windows-1252 with CR LF, whatever the platform.
+
+#include "cell/Report.h"
 
 #include <cmath>
-#include <string>
 
-#include "cell/Cell.h"
-#include "cell/FloatFaults.h"
+#include "cell/Angles.h"
 #include "cell/Format.h"
-#include "lsq/LSQ.h"
+#include "cell/Messages.h"
+#include "cell/ReportFile.h"
 
 namespace zantrel {
 
 namespace {
 
-inline Extended Degrees(Extended radians) { return radians * 180 / Pi; }
-
-// Square root of a variance; none exists for a zero or negative one.
-inline bool HasSigma(double variance) { return variance > 0; }
-inline double SigmaOrZero(double variance) {
-    return HasSigma(variance) ? double(std::sqrt(Extended(variance))) : 0.0;
-}
-
-// The statistics of one set of residuals: sd, aad and maxdev over n reflections.
-struct ResidualStats {
-    double sumSquares = 0, sumAbs = 0, maxAbs = 0;
-    int count = 0;
-    // diff is squared as given; its absolute value is the stored double.
-    void Add(Extended diff, double absDiff) {
-        sumSquares = double(sumSquares + diff * diff);
-        if (absDiff > maxAbs) maxAbs = absDiff;
-        sumAbs = double(sumAbs + Extended(absDiff));
-        ++count;
+// Report lines: literals written in UTF-8 in the source, stored as Windows-1252.
+class Lines {
+public:
+    void Line(std::string_view utf8) {
+        text_ += ToWindows1252(utf8);
+        text_ += "\r\n";
     }
-    double Sd() const { return count > 0 ? double(std::sqrt(Extended(sumSquares) / count)) : 0.0; }
-    double Aad() const { return count > 0 ? double(Extended(sumAbs) / count) : 0.0; }
+    void Empty(int count = 1) {
+        for (int i = 0; i < count; ++i) text_ += "\r\n";
+    }
+    void Bytes(std::string_view bytes) { text_ += bytes; }
+    std::string Take() { return std::move(text_); }
+
+private:
+    std::string text_;
 };
 
 class ReportWriter {
 public:
-    explicit ReportWriter(RefinementJob& job) : job_(job), out_(job.OutputFile) {}
+    explicit ReportWriter(const Results& r)
+        : r_(r),
+          s_(r.settings),
+          dataIs2Theta_(s_.data == Quantity::TwoTheta),
+          dataIsEnergy_(s_.data == Quantity::Energy) {}
 
-    void Write() {
-        BlockA();
-        BlockB();
-        if (job_.ZeroShiftRequested) BlockC();
-        PrepareDirectCell();
-        BlockD();
-        BlockE();
-        if (!job_.IsCubic) BlockF();
-        BlockG();
-        BlockH();
+    std::string Write() {
+        out_.Line(Msg::Banner);
+        if (r_.halted) {
+            out_.Empty();
+            out_.Line(Msg::NotEnoughData);
+            return out_.Take();
+        }
+        WriteSettings();
+        WriteWeighting();
+        if (r_.zeroShift) WriteZeroShift(*r_.zeroShift);
+        WriteCellTable();
+        WriteResidualStatistics();
+        if (r_.systemRefined != CrystalSystem::Cubic) WriteCorrelations();
+        WriteReciprocalCell();
+        WriteObservedAndFitted();
+        WriteDiagnostics();
+        return out_.Take();
     }
 
 private:
-    void Line(const std::string& text) { out_.WriteLn(text); }
-    void Empty(int lines = 1) {
-        for (int i = 0; i < lines; ++i) out_.WriteLn();
-    }
-    bool ZeroShiftSignificant() const {
-        return std::fabs(job_.ZeroShift) > std::fabs(job_.ZeroShiftSigma);
-    }
-
-    void BlockA() {
-        Empty();
-        out_.Write("sample title: ");
-        out_.WriteBytes(TitleToWindows1252(job_.Title));
-        out_.WriteLn();
-        Empty();
-        if (job_.TooManyReflections) {
-            Line("***   Too many reflections. Only the first 200 have been used   ¥¥¥");
-            Empty();
+    void WriteSettings() {
+        out_.Empty();
+        out_.Bytes(ToWindows1252("sample title: ") + TitleToWindows1252(r_.title) + "\r\n");
+        out_.Empty();
+        if (r_.tooManyReflections) {
+            // "¥¥¥" closes this line in the reports users know; kept as it is.
+            out_.Line("***   Too many reflections. Only the first 200 have been used   ¥¥¥");
+            out_.Empty();
         }
-        if (job_.DataIsEnergy)
-            Line(job_.RefinedSystemText + ", using beam angle" + FixedField(job_.Beam2Theta, 9, 4) +
-                 " ° 2 theta");
-        if (job_.DataIs2Theta)
-            Line(job_.RefinedSystemText + ", using wavelength" + FixedField(job_.Wavelength, 9, 6) +
-                 " Å");
-        if (job_.MinimiseOn2Theta) Line("minimising the sum of squares of residuals in 2 theta");
-        else if (job_.MinimiseOnEnergy) Line("minimising the sum of squares of residuals in energy");
-        else if (job_.MinimiseOnD) Line("minimising the sum of squares of residuals in d spacing");
-        else Line("minimising the sum of squares of residuals in Q (=1/dsquared)");
-        if (job_.MinimiseOnEnergy && !job_.DataIsEnergy)
-            Line("using beam angle" + FixedField(job_.Beam2Theta, 9, 4) + " ¡ 2 theta");
+        const std::string system = std::string("refined in ") + SystemName(r_.systemRefined) + " system";
+        if (dataIsEnergy_) out_.Line(system + ", using beam angle" + FixedField(s_.beam2Theta, 9, 4) + " ° 2 theta");
+        if (dataIs2Theta_) out_.Line(system + ", using wavelength" + FixedField(s_.wavelength, 9, 6) + " Å");
+        switch (s_.minimised) {
+            case Quantity::TwoTheta: out_.Line("minimising the sum of squares of residuals in 2 theta"); break;
+            case Quantity::Energy: out_.Line("minimising the sum of squares of residuals in energy"); break;
+            case Quantity::D: out_.Line("minimising the sum of squares of residuals in d spacing"); break;
+            case Quantity::Q: out_.Line("minimising the sum of squares of residuals in Q (=1/dsquared)"); break;
+        }
+        // "¡" (0xA1) where "°" stands in the line above: this line has always printed it.
+        if (s_.minimised == Quantity::Energy && !dataIsEnergy_)
+            out_.Line("using beam angle" + FixedField(s_.beam2Theta, 9, 4) + " ¡ 2 theta");
     }
 
-    void BlockB() {
-        Empty();
-        Line("Weighted assuming a value of sigma(2theta) = 0.005 deg");
-        if (!job_.MinimiseOn2Theta)
-            Line("Errors for energy, d or Q are transformed from this assumed 2theta error for weighting");
-        Line("Cell parameter errors scale in direct proportion to this weighting value");
+    void WriteWeighting() {
+        out_.Empty();
+        out_.Line("Weighted assuming a value of sigma(2theta) = 0.005 deg");
+        if (s_.minimised != Quantity::TwoTheta)
+            out_.Line("Errors for energy, d or Q are transformed from this assumed 2theta error for weighting");
+        out_.Line("Cell parameter errors scale in direct proportion to this weighting value");
     }
 
-    void BlockC() {
-        if (!ZeroShiftSignificant()) {
-            Line("ZeroShift = 0 within error");
+    void WriteZeroShift(const ZeroShiftResult& z) {
+        if (!z.significant) {
+            out_.Line("ZeroShift = 0 within error");
             return;
         }
-        Line(std::string("refined ZeroShift") + (job_.MinimiseOn2Theta ? " 2 theta : " : " energy : ") +
-             FixedField(-Extended(job_.ZeroShift), 7, 4) + "  ±" +
-             FixedField(Extended(std::fabs(job_.ZeroShiftSigma)) * job_.StudentT, 6, 4));
+        out_.Line(std::string("refined ZeroShift") + (s_.minimised == Quantity::TwoTheta ? " 2 theta : " : " energy : ") +
+                  FixedField(z.value, 7, 4) + "  ±" + FixedField(Extended(z.sigma) * r_.studentT, 6, 4));
     }
 
-    void PrepareDirectCell() {
-        job_.FitSigma = SigmaOrZero(job_.ResidualSquares);
-        for (int i = 1; i <= 6; ++i) {
-            value_[i] = job_.DirectCell[i];
-            if (i >= 4) {
-                value_[i] = double(Degrees(value_[i]));
-                job_.DirectSigmas[i] = double(Degrees(job_.DirectSigmas[i]));
-            }
-        }
+    void WriteCellTable() {
+        out_.Empty(3);
+        out_.Line(StrField("parameter", 10) + StrField("value", 10) + StrField("sigma", 10) + StrField("95% conf", 10));
+        out_.Empty();
+        // The 95 % half-widths are printed from the product in extended precision.
+        const Extended t = r_.studentT;
+        for (const RefinedParameter& q : r_.parameters)
+            out_.Line(StrField(q.label, 10) + FixedField(q.estimate.value, 10, 5) + FixedField(q.estimate.sigma, 10, 5) +
+                      FixedField(q.estimate.sigma * t, 10, 5));
+        out_.Line(StrField("cell vol", 10) + FixedField(r_.volume.value, 10, 4) + FixedField(r_.volume.sigma, 10, 4) +
+                  FixedField(r_.volume.sigma * t, 10, 4));
+        out_.Empty();
     }
 
-    void BlockD() {
-        Empty(3);
-        Line(StrField("parameter", 10) + StrField("value", 10) + StrField("sigma", 10) +
-             StrField("95% conf", 10));
-        Empty();
-        const Extended t = job_.StudentT;
-        for (int i = 1; i <= job_.ParamCount; ++i)
-            Line(StrField(job_.DirectLabels[std::size_t(i)], 10) + FixedField(value_[i], 10, 5) +
-                 FixedField(job_.DirectSigmas[i], 10, 5) + FixedField(job_.DirectSigmas[i] * t, 10, 5));
-        Line(StrField("cell vol", 10) + FixedField(job_.CellVolume, 10, 4) +
-             FixedField(job_.VolumeSigma, 10, 4) + FixedField(job_.VolumeSigma * t, 10, 4));
-        Empty();
+    void WriteResidualStatistics() {
+        const ResidualStatistics& f = r_.fit;
+        out_.Line("residuals:  standard, average, and maximum deviations:-");
+        const std::string name = s_.minimised == Quantity::Energy     ? "E"
+                                 : s_.minimised == Quantity::TwoTheta ? "2T"
+                                 : s_.minimised == Quantity::D        ? "d"
+                                                                      : "Q";
+        // Q is printed to six decimals in eight columns, the others to four in six.
+        const int w = s_.minimised == Quantity::Q ? 8 : 6, d = s_.minimised == Quantity::Q ? 6 : 4;
+        out_.Line("sd (" + name + ") = " + FixedField(f.sd, w, d) + "  aad (" + name + ") =" + FixedField(f.aad, w, d) +
+                  "  maxdev (" + name + ") =" + FixedField(f.maxdev, w, d));
+        out_.Line("sigmafit = " + FixedField(r_.sigmaFit, 7, 4));
+        out_.Line("students t =" + FixedField(r_.studentT, 6, 2));
+        out_.Empty(2);
     }
 
-    double ObservedMinimised(int i) const {
-        if (job_.MinimiseOn2Theta) return job_.TwoThetaObs[i];
-        if (job_.MinimiseOnD) return job_.DObs[i];
-        if (job_.MinimiseOnEnergy) return job_.EnergyObs[i];
-        return job_.QObs[i];
+    // Printed from the covariance as refined (angles in radians), "n/a" without both variances.
+    std::string CorrelationField(int i, int j) const {
+        auto rho = Correlation(r_.asRefined.directCovariance, i, j);
+        return rho ? FixedField(*rho, 9, 3) : StrField("n/a", 9);
     }
 
-    void BlockE() {
-        ResidualStats stats;
-        label_.clear();
-        for (int i = 1; i <= job_.ObsCount; ++i) {
-            double d = 0;
-            double calc = CalcPosition(job_, i, job_.DesignMatrix, job_.ReciprocalCell, d);
-            job_.CalcValues[i] = calc;
-            job_.DCalc[i] = d;
-            const Extended diff = Extended(ObservedMinimised(i)) - calc;
-            job_.Residuals[i] = double(diff);
-            job_.AbsResidual = std::fabs(job_.Residuals[i]);
-            stats.Add(diff, job_.AbsResidual);
-        }
-        if (job_.MinimiseOn2Theta && !job_.DataIs2Theta) label_ = "res(2¯)";
-        else if (job_.MinimiseOnEnergy && !job_.DataIsEnergy) label_ = "res(E)";
-        else if (!job_.MinimiseOn2Theta && !job_.MinimiseOnEnergy && !job_.MinimiseOnD) label_ = "res(Q)";
-        job_.ResidualSquares = stats.sumSquares;
-        job_.SumAbsResidual = stats.sumAbs;
-        job_.MaxAbsResidual = stats.maxAbs;
-        aadE_ = stats.Aad();
-        const double sd = stats.Sd(), aad = aadE_, maxdev = stats.maxAbs;
-        Line("residuals:  standard, average, and maximum deviations:-");
-        if (job_.MinimiseOnEnergy)
-            Line("sd (E) = " + FixedField(sd, 6, 4) + "  aad (E) =" + FixedField(aad, 6, 4) +
-                 "  maxdev (E) =" + FixedField(maxdev, 6, 4));
-        else if (job_.MinimiseOn2Theta)
-            Line("sd (2T) = " + FixedField(sd, 6, 4) + "  aad (2T) =" + FixedField(aad, 6, 4) +
-                 "  maxdev (2T) =" + FixedField(maxdev, 6, 4));
-        else if (job_.MinimiseOnD)
-            Line("sd (d) = " + FixedField(sd, 6, 4) + "  aad (d) =" + FixedField(aad, 6, 4) +
-                 "  maxdev (d) =" + FixedField(maxdev, 6, 4));
-        else
-            Line("sd (Q) = " + FixedField(sd, 8, 6) + "  aad (Q) =" + FixedField(aad, 8, 6) +
-                 "  maxdev (Q) =" + FixedField(maxdev, 8, 6));
-        Line("sigmafit = " + FixedField(job_.FitSigma, 7, 4));
-        Line("students t =" + FixedField(job_.StudentT, 6, 2));
-        Empty(2);
-    }
-
-    // A correlation needs both variances; "n/a" where one is zero or negative.
-    std::string Correlation(int i, int j) const {
-        const ParamMatrix& c = job_.DirectCovariance;
-        if (!HasSigma(c(i, i)) || !HasSigma(c(j, j))) return StrField("n/a", 9);
-        return FixedField(Extended(c(i, j)) / (std::sqrt(Extended(c(j, j))) * std::sqrt(Extended(c(i, i)))), 9, 3);
-    }
-
-    void BlockF() {
-        Empty(3);
-        Line(" correlation matrix : ");
+    void WriteCorrelations() {
+        const int p = int(r_.parameters.size());
+        out_.Empty(3);
+        out_.Line(" correlation matrix : ");
         std::string heads(9, ' ');
-        for (int j = 1; j <= job_.ParamCount; ++j) heads += StrField(job_.DirectLabels[std::size_t(j)], 9);
-        Line(heads);
-        for (int i = 1; i <= job_.ParamCount; ++i) {
-            std::string row = StrField(job_.DirectLabels[std::size_t(i)], 9);
-            for (int j = 1; j <= i; ++j) row += Correlation(i, j);
-            Line(row);
+        for (const RefinedParameter& q : r_.parameters) heads += StrField(q.label, 9);
+        out_.Line(heads);
+        for (int i = 1; i <= p; ++i) {
+            std::string row = StrField(r_.parameters[std::size_t(i - 1)].label, 9);
+            for (int j = 1; j <= i; ++j) row += CorrelationField(i, j);
+            out_.Line(row);
         }
     }
 
-    void BlockG() {
-        Empty();
-        Line("Reciprocal cell parameters:");
-        Empty();
+    void WriteReciprocalCell() {
+        out_.Empty();
+        out_.Line("Reciprocal cell parameters:");
+        out_.Empty();
         std::string heads(10, ' '), params = "params    ", sigmas = "sigma     ";
-        for (int j = 1; j <= job_.ParamCount; ++j) {
-            heads += StrField(job_.ReciprocalLabels[std::size_t(j)], 10);
-            const double s = SigmaOrZero(job_.Covariance(j, j));
-            if (j <= 3) {
-                params += FixedField(job_.ReciprocalCell[j], 10, 7);
-                sigmas += FixedField(s, 10, 7);
+        for (std::size_t j = 0; j < r_.reciprocal.size(); ++j) {
+            const RefinedParameter& q = r_.reciprocal[j];
+            heads += StrField(q.label, 10);
+            if (j < 3) {
+                params += FixedField(q.estimate.value, 10, 7);
+                sigmas += FixedField(q.estimate.sigma, 10, 7);
             } else {
-                params += FixedField(Degrees(job_.ReciprocalCell[j]), 10, 4);
-                sigmas += FixedField(Degrees(s), 10, 4);
+                // Degrees of the radians as refined, in extended precision.
+                const double variance = r_.asRefined.reciprocalCovariance[j][j];
+                const double sigma = variance > 0 ? double(std::sqrt(Extended(variance))) : 0.0;
+                params += FixedField(Degrees(r_.asRefined.reciprocal[j]), 10, 4);
+                sigmas += FixedField(Degrees(sigma), 10, 4);
             }
         }
-        Line(heads);
-        Line(params);
-        Line(sigmas);
-        Empty(3);
+        out_.Line(heads);
+        out_.Line(params);
+        out_.Line(sigmas);
+        out_.Empty(3);
     }
 
-    bool ExtraColumn() const {
-        if (job_.DataIsEnergy) return !job_.MinimiseOnEnergy && !job_.MinimiseOnD;
-        return !job_.MinimiseOn2Theta && !job_.MinimiseOnD;
+    // The column of residuals in the minimised quantity, where it is neither d nor the
+    // data's own quantity; empty where there is none.
+    std::string ExtraColumnHead() const {
+        const bool extra = dataIsEnergy_ ? s_.minimised != Quantity::Energy && s_.minimised != Quantity::D
+                                         : s_.minimised != Quantity::TwoTheta && s_.minimised != Quantity::D;
+        if (!extra) return "";
+        if (s_.minimised == Quantity::Q) return StrField("res(Q)", 14);
+        // "¯" (0xAF) for theta: the head these reports have always carried. Padded after
+        // its conversion, so the two-byte UTF-8 literal counts as one column.
+        if (s_.minimised == Quantity::TwoTheta) return StrField(ToWindows1252("res(2¯)"), 12);
+        return StrField("res(E)", 12);
     }
 
-    // The observed quantity calculated from DCalc; false where it does not exist.
-    bool CalculatedObservable(int i, double& calc) const {
-        if (job_.DataIsEnergy) {
-            Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job_.Beam2Theta);
-            if (!(s > 0) || !(job_.DCalc[i] > 0)) return false;
-            calc = double(EnergyDSinTheta / (s * job_.DCalc[i]));
-            return true;
+    void WriteObservedAndFitted() {
+        out_.Line("Observed and fitted results:  {dependent-variable residuals >2sd are bulleted}");
+        if (r_.zeroShift && r_.zeroShift->significant) {
+            // The note names what the run corrected: 2-theta when it refined the shift
+            // in 2-theta, energies otherwise.
+            const bool corrected2Theta = dataIs2Theta_ || (!dataIsEnergy_ && s_.minimised == Quantity::TwoTheta);
+            out_.Line(std::string(corrected2Theta ? "(2-Theta observations corrected by ZeroShift of "
+                                                  : "(Energy observations corrected by ZeroShift of ") +
+                      FixedField(r_.zeroShift->value, 7, 4) + ")");
         }
-        double ratio = double(job_.Wavelength / (2 * Extended(job_.DCalc[i])));
-        if (!(std::fabs(ratio) < 1)) return false;
-        calc = double(2 * Extended(ArcSin(ratio)) * 180 / Pi);
-        return true;
-    }
-
-    void BlockH() {
-        Line("Observed and fitted results:  {dependent-variable residuals >2sd are bulleted}");
-        if (ZeroShiftSignificant()) {
-            // The note names what the driver corrected: 2-theta when the run refined
-            // the shift in 2-theta, energies otherwise.
-            bool corrected2Theta = job_.DataIs2Theta || (!job_.DataIsEnergy && job_.MinimiseOn2Theta);
-            Line(std::string(corrected2Theta ? "(2-Theta observations corrected by ZeroShift of "
-                                             : "(Energy observations corrected by ZeroShift of ") +
-                 FixedField(-Extended(job_.ZeroShift), 7, 4) + ")");
-        }
-        Empty();
-        const bool extra = ExtraColumn();
-        const bool energy = job_.DataIsEnergy;
+        out_.Empty();
+        const std::string extraHead = ExtraColumnHead();
+        const bool resQ = s_.minimised == Quantity::Q;
         std::string heads = StrField("no", 3) + StrField("h", 6) + StrField("k", 4) + StrField("l", 4) +
                             StrField("d(obs)", 14) + StrField("d(calc)", 10) + StrField("res(d)", 10) +
-                            (energy ? StrField("E.obs", 12) + StrField("E.calc", 10) + StrField("res(E)", 10)
-                                    : StrField("2T.obs", 12) + StrField("2T.calc", 10) + StrField("res(2T)", 10));
-        out_.Write(heads);
-        const bool resQ = label_ == "res(Q)";
-        if (extra) out_.WriteLn(StrField(label_, resQ ? 14 : 12));
-        out_.WriteLn();
+                            (dataIsEnergy_ ? StrField("E.obs", 12) + StrField("E.calc", 10) + StrField("res(E)", 10)
+                                           : StrField("2T.obs", 12) + StrField("2T.calc", 10) + StrField("res(2T)", 10));
+        out_.Bytes(ToWindows1252(heads));
+        // With the extra column an empty line follows the head; without it, the rows.
+        if (!extraHead.empty()) out_.Bytes(extraHead + "\r\n");
+        out_.Empty();
 
-        ResidualStats observed;
-        for (int i = 1; i <= job_.ObsCount; ++i) {
-            double calc = 0;
-            const bool exists = CalculatedObservable(i, calc);
-            const double obs = energy ? job_.EnergyObs[i] : job_.TwoThetaObs[i];
-            if (!job_.DataIsEnergy && !job_.DataIs2Theta) job_.AbsResidual = double(std::fabs(Extended(job_.DObs[i]) - job_.DCalc[i]));
-            else job_.AbsResidual = double(std::fabs(Extended(obs) - calc));
-            // A row without a calculated 2-theta or energy has no residual to count.
-            if (exists || !(job_.DataIsEnergy || job_.DataIs2Theta)) observed.Add(job_.AbsResidual, job_.AbsResidual);
-            const double ratio = aadE_ > 0 ? std::fabs(job_.Residuals[i]) / aadE_ : 0.0;
-            std::string row = IntField(i, 3) + IntField(job_.MillerH[i], 6) + IntField(job_.MillerK[i], 4) +
-                              IntField(job_.MillerL[i], 4) + FixedField(job_.DObs[i], 14, 5) +
-                              FixedField(job_.DCalc[i], 10, 5) +
-                              FixedField(Extended(job_.DObs[i]) - job_.DCalc[i], 10, 5);
-            if (job_.MinimiseOnD && ratio > 1.5) row += "*" + FixedField(obs, 11, 3);
-            else row += FixedField(obs, 12, 3);
-            if (exists) row += FixedField(calc, 10, 3) + FixedField(Extended(obs) - calc, 10, 3);
-            else row += StrField("n/a", 10) + StrField("n/a", 10);
-            if (extra) row += resQ ? FixedField(job_.Residuals[i], 14, 5) : FixedField(job_.Residuals[i], 12, 3);
-            if (ratio > 2 && !job_.MinimiseOnD) row += " *";
-            Line(row);
+        int number = 0;
+        for (const ReflectionRow& row : r_.reflections) {
+            std::string line = IntField(++number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4) +
+                               FixedField(row.dObs, 14, 5) + FixedField(row.dCalc, 10, 5) +
+                               FixedField(Extended(row.dObs) - row.dCalc, 10, 5);
+            const bool minimisedD = s_.minimised == Quantity::D;
+            if (minimisedD && row.marked) line += "*" + FixedField(row.positionObs, 11, 3);
+            else line += FixedField(row.positionObs, 12, 3);
+            if (row.positionCalc)
+                line += FixedField(*row.positionCalc, 10, 3) + FixedField(Extended(row.positionObs) - *row.positionCalc, 10, 3);
+            else line += StrField("n/a", 10) + StrField("n/a", 10);
+            if (!extraHead.empty()) line += resQ ? FixedField(row.residual, 14, 5) : FixedField(row.residual, 12, 3);
+            if (row.marked && !minimisedD) line += " *";
+            out_.Line(line);
         }
-        Empty();
-        job_.ResidualSquares = observed.sumSquares;
-        job_.SumAbsResidual = observed.sumAbs;
-        job_.MaxAbsResidual = observed.maxAbs;
-        const double sd = observed.Sd(), aad = observed.Aad(), maxdev = observed.maxAbs;
-        if (energy && !job_.MinimiseOnEnergy)
-            Line(" sd (E) = " + FixedField(sd, 6, 4) + "  aad (E) =" + FixedField(aad, 6, 4) +
-                 "  maxdev(E) =" + FixedField(maxdev, 6, 4));
-        else if (job_.DataIs2Theta && !job_.MinimiseOn2Theta)
-            Line(" sd (2T) = " + FixedField(sd, 6, 4) + "  aad (2T) =" + FixedField(aad, 6, 4) +
-                 "  maxdev(2T) =" + FixedField(maxdev, 6, 4));
-        else if (!energy && !job_.DataIs2Theta && !job_.MinimiseOnD)
-            Line(" sd (d) = " + FixedField(sd, 6, 4) + "  aad (d) =" + FixedField(aad, 6, 4) +
-                 "  maxdev(d) =" + FixedField(maxdev, 6, 4));
+        out_.Empty();
+        if (!r_.observed) return;
+        const ResidualStatistics& o = *r_.observed;
+        const char* name = o.quantity == Quantity::Energy ? "E" : o.quantity == Quantity::TwoTheta ? "2T" : "d";
+        out_.Line(std::string(" sd (") + name + ") = " + FixedField(o.sd, 6, 4) + "  aad (" + name + ") =" +
+                  FixedField(o.aad, 6, 4) + "  maxdev(" + name + ") =" + FixedField(o.maxdev, 6, 4));
     }
 
-    RefinementJob& job_;
-    ReportFile& out_;
-    ParamVector value_;  // printed cell values, angles in degrees
-    std::string label_;  // head of the extra residual column
-    double aadE_ = 0;    // mean absolute residual in the minimised quantity
+    std::string Indices(int number, const ReflectionRow& row) const {
+        return IntField(number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4);
+    }
+
+    static std::string Field(const std::optional<double>& v, int w, int d) {
+        return v ? FixedField(*v, w, d) : StrField("n/a", w);
+    }
+    static std::string PercentField(const std::optional<double>& v) {
+        return " " + (v ? RoundedField(*v, 9) : StrField("n/a", 9));
+    }
+
+    void WriteDiagnostics() {
+        const Diagnostics& d = r_.diagnostics;
+        const bool full = d.listedFully;
+        out_.Empty(3);
+        out_.Line("Regression diagnostics (for deletion of each observation i):");
+        out_.Empty(2);
+        if (full) {
+            out_.Line("(a) Diagnostics associated with the fit and influence of each observation : ");
+            out_.Line("    * = potentially deleterious or influential observations");
+        } else {
+            out_.Line("(a) potentially deleterious or influential observations affecting the fit:");
+        }
+        out_.Empty();
+        out_.Line(StrField("no", 3) + StrField("h", 6) + StrField("k", 4) + StrField("l", 4) + "           hat " +
+                  "   dfFits" + "    Rstudt" + "   sigma[i]" + "   d(sig)%");
+        out_.Empty();
+        for (std::size_t i = 0; i < d.rows.size(); ++i) {
+            const DiagnosticRow& row = d.rows[i];
+            if (!full && !row.flaggedFit) continue;
+            out_.Line(Indices(int(i + 1), r_.reflections[i]) + FixedField(row.leverage, 14, 3) + Field(row.dfFits, 10, 3) +
+                      Field(row.rStudent, 10, 3) + FixedField(row.sigmaDeleted, 10, 4) +
+                      Field(row.sigmaChangePercent, 10, 1) + (full && row.flaggedFit ? " *" : ""));
+        }
+        out_.Empty();
+        out_.Line("limit :" + FixedField(d.leverageLimit, 24, 3) + FixedField(d.dfFitsLimit, 10, 3) +
+                  FixedField(d.rStudentLimit, 10, 3));
+        out_.Empty(3);
+        if (full) {
+            out_.Line("(b) DfBetas:  changes expected on deletion of individual observations");
+            out_.Line("    cell parameter changes (as % of their standard deviations):");
+            // The flag is set above 32.5 %; the legend has always said 33 %.
+            out_.Line("    * = >33% of sd on one or more cell parameters");
+        } else {
+            out_.Line("(b) observations most strongly affecting the parameter values");
+            out_.Line("    DfBetas: cell parameter changes (as % of their standard deviations):");
+        }
+        out_.Empty();
+        std::string heads = StrField("no", 3) + StrField("h", 6) + StrField("k", 4) + StrField("l", 4);
+        for (const RefinedParameter& q : r_.parameters) heads += StrField("d" + q.label, 10);
+        out_.Line(heads + StrField("dV", 10));
+        out_.Empty();
+        for (std::size_t i = 0; i < d.rows.size(); ++i) {
+            const DiagnosticRow& row = d.rows[i];
+            if (!full && !row.flaggedParameters) continue;
+            std::string line = Indices(int(i + 1), r_.reflections[i]);
+            for (const auto& pct : row.parameterChangePercent) line += PercentField(pct);
+            line += PercentField(row.volumeChangePercent);
+            out_.Line(line + (full && row.flaggedParameters ? " *" : ""));
+        }
+    }
+
+    const Results& r_;
+    const RefinementSettings& s_;
+    const bool dataIs2Theta_, dataIsEnergy_;
+    Lines out_;
 };
 
 }  // namespace
 
-// The residual sums are unweighted: Q values near the largest double, from a wavelength
-// of 1e-93, square to infinity although the weighted refinement did not overflow.
-void WriteReport(RefinementJob& job) {
-    ClearFloatFaults();
-    ReportWriter(job).Write();
-    CheckFloatFaults("while writing the report: the residual statistics have no finite value");
-}
+std::string FormatReport(const Results& results) { return ReportWriter(results).Write(); }
 
 }  // namespace zantrel

@@ -118,50 +118,50 @@ std::string ValueWithSu(double value, double su) {
     return number + "(" + digits + ")";
 }
 
-std::string CifText(const FileResult& r) {
+std::string CifText(const FileResult& f) {
+    const Results& r = f.results;
     // The report's sigmas follow from the assumed sigma(2theta) = 0.005 deg; scaled by
     // sigmafit they follow the observed scatter instead, but never fall below the
     // assumed error of the measurement.
-    const double scale = std::max(1.0, r.fitSigma);
+    const double scale = std::max(1.0, r.sigmaFit);
     std::string out = "#\\#CIF_1.1\n";
-    out += "# Lattice parameters refined by zantrel-cli from " + Printable(r.file) + "\n";
-    out += "# (report " + Printable(r.report) + "), sample title: " + Printable(r.title) + "\n";
+    out += "# Lattice parameters refined by zantrel-cli from " + Printable(f.file) + "\n";
+    out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
     out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
     out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + Fixed(scale, 4) +
            ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
-    if (r.zeroShiftRequested && r.zeroShiftApplied)
+    if (r.zeroShift && r.zeroShift->significant)
         out += "# The observed positions below are corrected by the refined zero shift of " +
-               ValueWithSu(r.zeroShift, r.zeroShiftSigma * scale) +
-               (r.minimised == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
-    out += "\ndata_" + BlockName(r.report) + "\n";
+               ValueWithSu(r.zeroShift->value, r.zeroShift->sigma * scale) +
+               (r.zeroShift->quantity == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
+    out += "\ndata_" + BlockName(f.report) + "\n";
     Item(out, "_computing_cell_refinement", "zantrel-cli");
-    Item(out, "_space_group_crystal_system", SystemName(r.system));
-    const auto cell = ConventionalCell(r);
+    Item(out, "_space_group_crystal_system", SystemName(r.systemRefined));
     for (std::size_t i = 0; i < 6; ++i)
-        Item(out, CellTags[i], cell[i].sigma ? ValueWithSu(cell[i].value, *cell[i].sigma * scale)
-                                             : Shortest(cell[i].value));
-    Item(out, "_cell_volume", ValueWithSu(r.volume, r.volumeSigma * scale));
+        Item(out, CellTags[i], r.cell[i].sigma ? ValueWithSu(r.cell[i].value, *r.cell[i].sigma * scale)
+                                               : Shortest(r.cell[i].value));
+    Item(out, "_cell_volume", ValueWithSu(r.volume.value, r.volume.sigma * scale));
     Item(out, "_cell_measurement_reflns_used", std::to_string(r.obsCount));
-    if (r.data == Quantity::TwoTheta && !r.reflections.empty()) {
+    const bool energy = r.settings.data == Quantity::Energy, angle = r.settings.data == Quantity::TwoTheta;
+    if (angle && !r.reflections.empty()) {
         auto [low, high] = std::minmax_element(r.reflections.begin(), r.reflections.end(),
-                                               [](const ReflectionResult& x, const ReflectionResult& y) {
+                                               [](const ReflectionRow& x, const ReflectionRow& y) {
                                                    return x.positionObs < y.positionObs;
                                                });
         Item(out, "_cell_measurement_theta_min", Fixed(low->positionObs / 2, 4));
         Item(out, "_cell_measurement_theta_max", Fixed(high->positionObs / 2, 4));
-        Item(out, "_diffrn_radiation_wavelength", Shortest(r.wavelength));
+        Item(out, "_diffrn_radiation_wavelength", Shortest(r.settings.wavelength));
     }
-    if (r.data == Quantity::Energy) Item(out, "_pd_meas_2theta_fixed", Shortest(r.beam2Theta));
-    Item(out, "_refine_ls_goodness_of_fit_all", Fixed(r.fitSigma, 4));
+    if (energy) Item(out, "_pd_meas_2theta_fixed", Shortest(r.settings.beam2Theta));
+    Item(out, "_refine_ls_goodness_of_fit_all", Fixed(r.sigmaFit, 4));
 
     // The reflections used: observed and calculated d spacing (angstrom) and the
     // observed quantity, 2-theta (degrees) or energy (keV); d-spacing data have only d.
     out += "\nloop_\n_refln_index_h\n_refln_index_k\n_refln_index_l\n";
     out += "_zantrel_refln_d_spacing_obs\n_refln_d_spacing\n";
-    const bool energy = r.data == Quantity::Energy, angle = r.data == Quantity::TwoTheta;
     if (angle) out += "_zantrel_refln_2theta_obs\n_zantrel_refln_2theta_calc\n";
     if (energy) out += "_zantrel_refln_energy_obs\n_zantrel_refln_energy_calc\n";
-    for (const ReflectionResult& row : r.reflections) {
+    for (const ReflectionRow& row : r.reflections) {
         std::string line = std::to_string(row.h) + " " + std::to_string(row.k) + " " + std::to_string(row.l) +
                            " " + Fixed(row.dObs, 6) + " " + Fixed(row.dCalc, 6);
         if (angle || energy)

@@ -45,16 +45,7 @@ void AppendEscape(std::string& out, unsigned code) {
 std::string Number(double x) { return std::isfinite(x) ? Shortest(x) : "null"; }
 std::string Number(const std::optional<double>& x) { return x ? Number(*x) : "null"; }
 std::string Bool(bool b) { return b ? "true" : "false"; }
-
-const char* UnitOf(Quantity q) {
-    switch (q) {
-        case Quantity::TwoTheta: return "deg";
-        case Quantity::D: return "angstrom";
-        case Quantity::Energy: return "keV";
-        case Quantity::Q: return "1/angstrom^2";
-    }
-    return "";
-}
+std::string Name(const char* name) { return JsonString(name); }
 
 // A pretty-printed document: objects and arrays open on their key's line, one member
 // a line; Inline() members (rows of a matrix, one reflection) stay on one line.
@@ -107,110 +98,85 @@ std::string Row(const std::vector<std::string>& values) {
     return out + "]";
 }
 
-void Matrix(Writer& w, const std::string& key, const ParamMatrix& m, int p, bool correlation) {
+template <typename Cell>
+void Matrix(Writer& w, const std::string& key, const std::vector<std::vector<Cell>>& m) {
     w.Open(key, '[');
-    for (int i = 1; i <= p; ++i) {
+    for (const auto& values : m) {
         std::vector<std::string> row;
-        for (int j = 1; j <= p; ++j) {
-            if (!correlation) {
-                row.push_back(Number(m(i, j)));
-                continue;
-            }
-            // As the report forms it: C_ij / (sqrt C_jj sqrt C_ii); none without both variances.
-            const double vi = m(i, i), vj = m(j, j);
-            if (!(vi > 0 && vj > 0)) row.push_back("null");
-            else if (i == j) row.push_back("1");
-            else row.push_back(Number(double(m(i, j) / (std::sqrt(Extended(vj)) * std::sqrt(Extended(vi))))));
-        }
+        for (const Cell& x : values) row.push_back(Number(x));
         w.Element(Row(row));
     }
     w.Close(']');
 }
 
-void Settings(Writer& w, const FileResult& r) {
+void Settings(Writer& w, const RefinementSettings& s) {
     w.Open("settings", '{');
-    w.Member("data", JsonString(QuantityName(r.data)));
-    w.Member("minimised", JsonString(QuantityName(r.minimised)));
-    w.Member("wavelength", Number(r.wavelength));
-    w.Member("beam_2theta", Number(r.beam2Theta));
-    w.Member("zero_shift", Bool(r.zeroShiftRequested));
-    w.Member("full_diagnostics", Bool(r.fullDiagnostics));
+    w.Member("data", Name(QuantityName(s.data)));
+    w.Member("minimised", Name(QuantityName(s.minimised)));
+    w.Member("wavelength", Number(s.wavelength));
+    w.Member("beam_2theta", Number(s.beam2Theta));
+    w.Member("zero_shift", Bool(s.zeroShift));
+    w.Member("full_diagnostics", Bool(s.fullDiagnostics));
     w.Member("sigma_2theta", Number(Sigma2Theta));
     w.Close('}');
 }
 
-void Cell(Writer& w, const FileResult& r) {
-    const int p = r.paramCount;
+void Cell(Writer& w, const Results& r) {
     w.Open("parameters", '[');
-    for (int i = 1; i <= p; ++i) {
-        const double value = i <= 3 ? r.direct[i] : Degrees(r.direct[i]);
-        w.Element(Inline({{"label", JsonString(r.directLabels[std::size_t(i)])},
-                          {"value", Number(value)},
-                          {"sigma", Number(r.directSigmas[i])},
-                          {"conf95", Number(r.directSigmas[i] * r.studentT)}}));
-    }
+    for (const RefinedParameter& q : r.parameters)
+        w.Element(Inline({{"label", JsonString(q.label)},
+                          {"value", Number(q.estimate.value)},
+                          {"sigma", Number(q.estimate.sigma)},
+                          {"conf95", Number(q.estimate.conf95)}}));
     w.Close(']');
     static constexpr const char* Names[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
-    const auto cell = ConventionalCell(r);
     w.Open("cell", '{');
     for (std::size_t i = 0; i < 6; ++i)
-        w.Member(Names[i], Inline({{"value", Number(cell[i].value)}, {"sigma", Number(cell[i].sigma)}}));
+        w.Member(Names[i], Inline({{"value", Number(r.cell[i].value)}, {"sigma", Number(r.cell[i].sigma)}}));
     w.Close('}');
-    w.Member("volume", Inline({{"value", Number(r.volume)},
-                               {"sigma", Number(r.volumeSigma)},
-                               {"conf95", Number(r.volumeSigma * r.studentT)}}));
-    Matrix(w, "covariance", r.directCovariance, p, false);
-    Matrix(w, "correlation", r.directCovariance, p, true);
+    w.Member("volume", Inline({{"value", Number(r.volume.value)},
+                               {"sigma", Number(r.volume.sigma)},
+                               {"conf95", Number(r.volume.conf95)}}));
+    Matrix(w, "covariance", r.covariance);
+    Matrix(w, "correlation", r.correlation);
     w.Open("reciprocal", '{');
     w.Open("parameters", '[');
-    for (int i = 1; i <= p; ++i) {
-        const double value = i <= 3 ? r.reciprocal[i] : Degrees(r.reciprocal[i]);
-        w.Element(Inline({{"label", JsonString(r.reciprocalLabels[std::size_t(i)])},
-                          {"value", Number(value)},
-                          {"sigma", Number(r.reciprocalSigmas[i])}}));
-    }
+    for (const RefinedParameter& q : r.reciprocal)
+        w.Element(Inline({{"label", JsonString(q.label)},
+                          {"value", Number(q.estimate.value)},
+                          {"sigma", Number(q.estimate.sigma)}}));
     w.Close(']');
-    Matrix(w, "covariance", r.reciprocalCovariance, p, false);
+    Matrix(w, "covariance", r.reciprocalCovariance);
     w.Close('}');
 }
 
-void Statistics(Writer& w, const FileResult& r) {
-    if (r.zeroShiftRequested)
-        w.Member("zero_shift", Inline({{"value", Number(r.zeroShift)},
-                                       {"sigma", Number(r.zeroShiftSigma)},
-                                       {"conf95", Number(r.zeroShiftSigma * r.studentT)},
-                                       {"applied", Bool(r.zeroShiftApplied)},
-                                       {"unit", JsonString(r.minimised == Quantity::TwoTheta ? "deg" : "keV")}}));
+void Statistics(Writer& w, const Results& r) {
+    if (r.zeroShift)
+        w.Member("zero_shift", Inline({{"value", Number(r.zeroShift->value)},
+                                       {"sigma", Number(r.zeroShift->sigma)},
+                                       {"conf95", Number(r.zeroShift->conf95)},
+                                       {"applied", Bool(r.zeroShift->significant)},
+                                       {"unit", Name(UnitName(r.zeroShift->quantity))}}));
     else
         w.Member("zero_shift", "null");
-    // sd, aad and maxdev of the minimised quantity, over n as the report forms them.
-    Extended squares = 0, absolute = 0;
-    double largest = 0;
-    for (const ReflectionResult& row : r.reflections) {
-        squares += Extended(row.residual) * row.residual;
-        absolute += std::fabs(row.residual);
-        largest = std::max(largest, std::fabs(row.residual));
-    }
-    const Extended n = Extended(r.reflections.size());
     w.Open("statistics", '{');
-    w.Member("sigmafit", Number(r.fitSigma));
+    w.Member("sigmafit", Number(r.sigmaFit));
     w.Member("student_t", Number(r.studentT));
     w.Member("degrees_of_freedom", std::to_string(r.obsCount - r.paramCount));
-    w.Member("quantity", JsonString(QuantityName(r.minimised)));
-    w.Member("unit", JsonString(UnitOf(r.minimised)));
-    w.Member("sd", Number(n > 0 ? double(std::sqrt(squares / n)) : 0.0));
-    w.Member("aad", Number(n > 0 ? double(absolute / n) : 0.0));
-    w.Member("maxdev", Number(largest));
+    w.Member("quantity", Name(QuantityName(r.fit.quantity)));
+    w.Member("unit", Name(UnitName(r.fit.quantity)));
+    w.Member("sd", Number(r.fit.sd));
+    w.Member("aad", Number(r.fit.aad));
+    w.Member("maxdev", Number(r.fit.maxdev));
     w.Close('}');
 }
 
-void Reflections(Writer& w, const FileResult& r) {
-    const Quantity position = r.data == Quantity::Energy ? Quantity::Energy : Quantity::TwoTheta;
-    w.Member("positions", Inline({{"quantity", JsonString(QuantityName(position))},
-                                  {"unit", JsonString(UnitOf(position))}}));
+void Reflections(Writer& w, const Results& r) {
+    const Quantity position = r.settings.data == Quantity::Energy ? Quantity::Energy : Quantity::TwoTheta;
+    w.Member("positions", Inline({{"quantity", Name(QuantityName(position))}, {"unit", Name(UnitName(position))}}));
     w.Open("reflections", '[');
     int number = 0;
-    for (const ReflectionResult& row : r.reflections)
+    for (const ReflectionRow& row : r.reflections)
         w.Element(Inline({{"no", std::to_string(++number)},
                           {"h", std::to_string(row.h)},
                           {"k", std::to_string(row.k)},
@@ -220,23 +186,25 @@ void Reflections(Writer& w, const FileResult& r) {
                           {"position_obs", Number(row.positionObs)},
                           {"position_calc", Number(row.positionCalc)},
                           {"residual", Number(row.residual)},
-                          {"sigma", Number(row.sigma)}}));
+                          {"sigma", Number(row.sigma)},
+                          {"marked", Bool(row.marked)}}));
     w.Close(']');
 }
 
-void Diagnostics(Writer& w, const DiagnosticsResult& d) {
+void Diagnostics(Writer& w, const zantrel::Diagnostics& d) {
     w.Open("diagnostics", '{');
-    w.Member("complete", Bool(d.complete));
+    w.Member("complete", "true");
     w.Member("leverage_limit", Number(d.leverageLimit));
     w.Member("dffits_limit", Number(d.dfFitsLimit));
     w.Member("rstudent_limit", Number(d.rStudentLimit));
-    w.Member("parameter_change_limit_percent", "32.5");
-    w.Member("n_flagged", std::to_string(d.flaggedCount));
+    w.Member("parameter_change_limit_percent", Number(d.parameterChangeLimitPercent));
+    w.Member("n_flagged", std::to_string(d.FlaggedCount()));
     w.Open("rows", '[');
+    int number = 0;
     for (const DiagnosticRow& row : d.rows) {
         std::vector<std::string> changes;
         for (const auto& c : row.parameterChangePercent) changes.push_back(Number(c));
-        w.Element(Inline({{"no", std::to_string(row.number)},
+        w.Element(Inline({{"no", std::to_string(++number)},
                           {"hat", Number(row.leverage)},
                           {"dffits", Number(row.dfFits)},
                           {"rstudent", Number(row.rStudent)},
@@ -249,6 +217,17 @@ void Diagnostics(Writer& w, const DiagnosticsResult& d) {
     }
     w.Close(']');
     w.Close('}');
+}
+
+void Refinement(Writer& w, const Results& r) {
+    w.Open("refinement", '[');
+    for (const PassSummary& pass : r.passes)
+        w.Element(Inline({{"zero_shift_refined", Bool(pass.zeroShiftRefined)},
+                          {"steps", std::to_string(pass.steps)},
+                          {"chi_square", Number(pass.chiSquare)},
+                          {"last_change", Number(pass.lastChange)},
+                          {"tolerance", Number(pass.tolerance)}}));
+    w.Close(']');
 }
 
 }  // namespace
@@ -290,28 +269,31 @@ std::string JsonString(const std::string& bytes) {
     return out + "\"";
 }
 
-std::string JsonText(const FileResult& r) {
+std::string JsonText(const FileResult& f) {
+    const Results& r = f.results;
     Writer w;
     w.Open("", '{');
     w.Member("format", JsonString("zantrel-cli result"));
     w.Member("version", "1");
-    w.Member("file", JsonString(r.file));
-    w.Member("report", JsonString(r.report));
-    w.Member("status", JsonString(r.status == RunStatus::Ok ? "ok" : "halted"));
+    w.Member("file", JsonString(f.file));
+    w.Member("report", JsonString(f.report));
+    w.Member("status", JsonString(r.halted ? "halted" : "ok"));
     w.Member("title", JsonString(r.title));
-    Settings(w, r);
+    Settings(w, r.settings);
     w.Member("n_reflections", std::to_string(r.obsCount));
     w.Member("too_many_reflections", Bool(r.tooManyReflections));
-    if (r.status != RunStatus::Ok) {
+    if (r.halted) {
         w.Member("results", "null");
     } else {
         w.Open("results", '{');
-        w.Member("crystal_system", JsonString(SystemName(r.system)));
+        w.Member("crystal_system", Name(SystemName(r.systemRefined)));
+        w.Member("crystal_system_requested", Name(SystemName(r.systemRequested)));
         w.Member("n_parameters", std::to_string(r.paramCount));
         Cell(w, r);
         Statistics(w, r);
         Reflections(w, r);
         Diagnostics(w, r.diagnostics);
+        Refinement(w, r);
         w.Close('}');
     }
     w.Close('}');

@@ -12,57 +12,56 @@ namespace zantrel::cli {
 
 namespace {
 
-const std::map<std::string, int> SystemNames = {
-    {"cubic", 1}, {"tetragonal", 2}, {"hexagonal", 3}, {"orthorhombic", 4},
-    {"monoclinic", 5}, {"triclinic", 6}, {"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}, {"6", 6}};
-const std::map<std::string, int> DataNames = {{"2theta", 0}, {"d", 1}, {"energy", 2}};
-const std::map<std::string, int> MinimiseNames = {{"d", 1}, {"2theta", 2}, {"energy", 3}, {"q", 4}};
+// Each name as the core spells it, and the systems also by number.
+std::map<std::string, CrystalSystem> SystemNames() {
+    std::map<std::string, CrystalSystem> names;
+    for (int i = 1; i <= 6; ++i) {
+        names[SystemName(CrystalSystem(i))] = CrystalSystem(i);
+        names[std::to_string(i)] = CrystalSystem(i);
+    }
+    return names;
+}
+
+std::map<std::string, Quantity> QuantityNames(std::initializer_list<Quantity> quantities) {
+    std::map<std::string, Quantity> names;
+    for (Quantity q : quantities) names[QuantityName(q)] = q;
+    return names;
+}
 
 }  // namespace
 
-void ApplySettings(const RefinementJob& s, RefinementJob& job) {
-    job.CrystalSystem = s.CrystalSystem;
-    job.DataIs2Theta = s.DataIs2Theta;
-    job.DataIsEnergy = s.DataIsEnergy;
-    job.MinimiseOnD = s.MinimiseOnD;
-    job.MinimiseOn2Theta = s.MinimiseOn2Theta;
-    job.MinimiseOnEnergy = s.MinimiseOnEnergy;
-    job.Wavelength = s.Wavelength;
-    job.Beam2Theta = s.Beam2Theta;
-    job.RefineZeroShift = s.RefineZeroShift;
-    job.ZeroShiftRequested = s.ZeroShiftRequested;
-    job.FullDiagnostics = s.FullDiagnostics;
-}
-
 int ParseOptions(int argc, char** argv, Options& options) {
-    RefinementJob& s = options.settings;
-    SetJobDefaults(s);
+    RefinementSettings& s = options.settings;
+    s = RefinementSettings{};
     CLI::App app{
         "zantrel-cli refines lattice parameters from indexed powder-diffraction peak positions.\n"
         "Each FILE is refined with the settings below; a data file whose title line ends in '*'\n"
         "carries a header line that overrides them for that file only. The report is written\n"
         "beside each data file, its extension replaced by .out (run1.dat gives run1.out).",
         "zantrel-cli"};
-    std::string system = "triclinic", data = "2theta", minimise = "2theta";
+    std::string system = SystemName(s.system), data = QuantityName(s.data), minimise = QuantityName(s.minimised);
+    const auto systems = SystemNames();
+    const auto kinds = QuantityNames({Quantity::TwoTheta, Quantity::D, Quantity::Energy});
+    const auto minimised = QuantityNames({Quantity::D, Quantity::TwoTheta, Quantity::Energy, Quantity::Q});
     app.add_option("-s,--system", system,
                    "crystal system: cubic, tetragonal, hexagonal, orthorhombic, monoclinic, "
                    "triclinic, or 1..6")
-        ->transform(CLI::IsMember(SystemNames, CLI::ignore_case))
+        ->transform(CLI::IsMember(systems, CLI::ignore_case))
         ->capture_default_str();
     app.add_option("-k,--data", data, "what the reflection lines hold: 2theta, d or energy")
-        ->transform(CLI::IsMember(DataNames, CLI::ignore_case))
+        ->transform(CLI::IsMember(kinds, CLI::ignore_case))
         ->capture_default_str();
-    app.add_option("-l,--wavelength", s.Wavelength, "X-ray wavelength in angstrom")
+    app.add_option("-l,--wavelength", s.wavelength, "X-ray wavelength in angstrom")
         ->capture_default_str();
-    app.add_option("-b,--beam", s.Beam2Theta,
+    app.add_option("-b,--beam", s.beam2Theta,
                    "detector angle 2-theta in degrees of energy-dispersive data")
         ->capture_default_str();
     app.add_option("-m,--minimise", minimise,
                    "quantity whose squared residuals are minimised: d, 2theta, energy or q")
-        ->transform(CLI::IsMember(MinimiseNames, CLI::ignore_case))
+        ->transform(CLI::IsMember(minimised, CLI::ignore_case))
         ->capture_default_str();
-    app.add_flag("-z,--zero-shift", s.RefineZeroShift, "refine the zero shift of 2-theta or energy");
-    app.add_flag("-f,--full-diagnostics", s.FullDiagnostics,
+    app.add_flag("-z,--zero-shift", s.zeroShift, "refine the zero shift of 2-theta or energy");
+    app.add_flag("-f,--full-diagnostics", s.fullDiagnostics,
                  "list the regression diagnostics of every reflection, not only the influential ones");
     app.add_option("-o,--output", options.output, "report path (only with a single FILE)");
     app.add_flag("--print-cell", options.printCell,
@@ -105,15 +104,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
         std::cerr << "zantrel-cli: --output names the report of a single data file\n";
         return 2;
     }
-    s.CrystalSystem = SystemNames.at(system);
-    int kind = DataNames.at(data);
-    s.DataIs2Theta = kind == 0;
-    s.DataIsEnergy = kind == 2;
-    int min = MinimiseNames.at(minimise);
-    s.MinimiseOnD = min == 1;
-    s.MinimiseOn2Theta = min == 2;
-    s.MinimiseOnEnergy = min == 3;
-    s.ZeroShiftRequested = s.RefineZeroShift;
+    s.system = systems.at(system);
+    s.data = kinds.at(data);
+    s.minimised = minimised.at(minimise);
     return -1;
 }
 

@@ -9,7 +9,7 @@
 namespace zantrel::cli {
 
 struct Options {
-    RefinementJob settings;  // only the settings fields are used
+    RefinementSettings settings;
     std::vector<std::string> files;
     std::string output;  // report path for a single file
     bool printCell = false;
@@ -32,8 +32,5 @@ int ParseOptions(int argc, char** argv, Options& options);
 std::vector<std::string> ExpandFileArguments(const std::vector<std::string>& arguments);
 // Whether name matches pattern, '*' standing for any characters and '?' for one.
 bool MatchesWildcard(const std::string& name, const std::string& pattern);
-
-// Copies the command line's settings into a job that will run one file.
-void ApplySettings(const RefinementJob& settings, RefinementJob& job);
 
 }  // namespace zantrel::cli

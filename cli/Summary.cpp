@@ -9,7 +9,8 @@ namespace {
 // Plain ASCII names without spaces, so every tool can take them as column names.
 constexpr const char* Header =
     "file,system,n_reflections,a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
-    "gamma,sigma_gamma,volume,sigma_volume,zero_shift,sigma_zero_shift,sigmafit,n_flagged,status";
+    "gamma,sigma_gamma,volume,sigma_volume,zero_shift,sigma_zero_shift,sigmafit,n_flagged,system_requested,"
+    "refinement_steps,status";
 
 // The error's two lines (message, where) joined into one field.
 std::string OneLine(std::string message) {
@@ -36,26 +37,33 @@ std::string CsvField(const std::string& text) {
 
 std::string SummaryCsv(const std::vector<FileResult>& results) {
     std::string out = std::string(Header) + "\n";
-    for (const FileResult& r : results) {
-        std::string row = CsvField(r.file) + ",";
+    for (const FileResult& f : results) {
+        const Results& r = f.results;
+        std::string row = CsvField(f.file) + ",";
         // A run that failed after its refinement (a CIF that could not be written)
         // still has its cell; a halted run has only its count of reflections.
-        const bool refined = r.paramCount > 0;
-        row += (refined ? std::string(SystemName(r.system)) : "") + ",";
-        row += (r.status != RunStatus::Failed || refined ? std::to_string(r.obsCount) : "") + ",";
-        if (refined) {
-            for (const CellValue& v : ConventionalCell(r)) row += Shortest(v.value) + "," + Optional(v.sigma) + ",";
-            row += Shortest(r.volume) + "," + Shortest(r.volumeSigma) + ",";
-            if (r.zeroShiftRequested) row += Shortest(r.zeroShift) + "," + Shortest(r.zeroShiftSigma) + ",";
+        const bool counted = f.status != RunStatus::Failed || f.refined;
+        row += (f.refined ? std::string(SystemName(r.systemRefined)) : "") + ",";
+        row += (counted ? std::to_string(r.obsCount) : "") + ",";
+        if (f.refined) {
+            for (const CellValue& v : r.cell) row += Shortest(v.value) + "," + Optional(v.sigma) + ",";
+            row += Shortest(r.volume.value) + "," + Shortest(r.volume.sigma) + ",";
+            if (r.zeroShift) row += Shortest(r.zeroShift->value) + "," + Shortest(r.zeroShift->sigma) + ",";
             else row += ",,";
-            row += Shortest(r.fitSigma) + "," + std::to_string(r.diagnostics.flaggedCount) + ",";
+            row += Shortest(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";
         } else {
             row += std::string(12 + 2 + 2 + 2, ',');
         }
-        switch (r.status) {
+        // The system asked for (a fall-back refines a lower one) and the Marquardt steps
+        // of each pass, "12" or "9+4" with a zero-shift pass first.
+        row += std::string(counted ? SystemName(r.systemRequested) : "") + ",";
+        std::string steps;
+        for (const PassSummary& pass : r.passes) steps += (steps.empty() ? "" : "+") + std::to_string(pass.steps);
+        row += (f.refined ? steps : "") + ",";
+        switch (f.status) {
             case RunStatus::Ok: row += "ok"; break;
             case RunStatus::Halted: row += "halted"; break;
-            case RunStatus::Failed: row += CsvField(OneLine(r.error)); break;
+            case RunStatus::Failed: row += CsvField(OneLine(f.error)); break;
         }
         out += row + "\n";
     }

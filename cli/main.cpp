@@ -27,14 +27,13 @@ bool StderrIsTerminal() {
 #endif
 }
 
-void PrintCell(const cli::FileResult& r) {
-    std::cout << r.file << ": refined in " << cli::SystemName(r.system) << " system\n";
-    for (int i = 1; i <= r.paramCount; ++i) {
-        double value = i >= 4 ? cli::Degrees(r.direct[i]) : r.direct[i];
-        std::cout << "  " << StrField(r.directLabels[std::size_t(i)], 6) << " = " << FixedField(value, 12, 6)
-                  << "  sigma " << FixedField(r.directSigmas[i], 10, 6) << "\n";
-    }
-    std::cout << "  volume = " << FixedField(r.volume, 12, 4) << "  sigma " << FixedField(r.volumeSigma, 10, 4)
+void PrintCell(const cli::FileResult& f) {
+    const Results& r = f.results;
+    std::cout << f.file << ": refined in " << SystemName(r.systemRefined) << " system\n";
+    for (const RefinedParameter& q : r.parameters)
+        std::cout << "  " << StrField(q.label, 6) << " = " << FixedField(q.estimate.value, 12, 6) << "  sigma "
+                  << FixedField(q.estimate.sigma, 10, 6) << "\n";
+    std::cout << "  volume = " << FixedField(r.volume.value, 12, 4) << "  sigma " << FixedField(r.volume.sigma, 10, 4)
               << "\n";
 }
 

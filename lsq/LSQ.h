@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "cell/Angles.h"
 #include "cell/Job.h"
 
 namespace zantrel {
@@ -17,8 +18,6 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n);
 double StudentTFor(int f);
 
 // --- Model ---
-double ArcSin(double x);
-double ArcCos(double x);
 // The parts of the model that depend on the parameters only, computed once for
 // every reflection evaluated at the same point.
 struct ModelPoint {
@@ -55,13 +54,11 @@ DerivativeModels PrepareDerivativeModels(const RefinementJob& job, const ParamVe
 void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& models,
                           const ParamVector& h, const RowTable& hkl, int i, int np,
                           ParamVector& out);
-void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
-                        ParamVector h, int i, int np, ParamVector& out);
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
                          const RealTable& y, ParamVector p, const RowTable& hkl);
 // Refines p[1..np]; writes calc, cov and job.ResidualSquares.
-void RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
-                     const RowTable& hkl, const RealTable& y, RealTable& calc,
-                     const RealTable& sigma, ParamMatrix& cov, int n, int np);
+PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
+                            const RowTable& hkl, const RealTable& y, RealTable& calc,
+                            const RealTable& sigma, ParamMatrix& cov, int n, int np);
 
 }  // namespace zantrel

@@ -64,7 +64,10 @@ struct Marquardt {
         CheckFloatFaults(RefineStage);
     }
 
-    void Step() {
+    // One damped Gauss-Newton step, retried with ten times the damping until the sum
+    // of squares does not rise by more than tau. The final step is undamped and leaves
+    // the covariance, the inverse of the curvature matrix at the solution.
+    void Step(bool final = false) {
         BuildNormalEquations();
         for (int retry = 0;; ++retry) {
             if (retry == MaxRetries)
@@ -80,6 +83,7 @@ struct Marquardt {
             for (int j = 1; j <= np; ++j) trial[j] = double(Extended(p[j]) + delta[j]);
             job.ResidualSquares = EvaluateChiSquare(job, nu, n, w, y, trial, hkl);
             CheckFloatFaults(RefineStage);
+            // Accepted when chi2(trial) < chi2(p) + tau.
             if (Extended(previous) + tau > job.ResidualSquares) {
                 lambda = double(0.1 * Extended(lambda));
                 for (int j = 1; j <= np; ++j) p[j] = trial[j];
@@ -87,7 +91,7 @@ struct Marquardt {
             }
             lambda = double(10 * Extended(lambda));
         }
-        if (lambda == 0) lu.InvertMatrix(a, cov, perm, np);
+        if (final) lu.InvertMatrix(a, cov, perm, np);
         CheckFloatFaults(RefineStage);
     }
 };
@@ -118,11 +122,6 @@ void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& mode
     }
 }
 
-void NumericDerivatives(const RefinementJob& job, const RowTable& hkl, ParamVector p,
-                        ParamVector h, int i, int np, ParamVector& out) {
-    NumericDerivativesAt(job, PrepareDerivativeModels(job, p, h, np), h, hkl, i, np, out);
-}
-
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
                          const RealTable& y, ParamVector p, const RowTable& hkl) {
     double sum = 0;
@@ -135,9 +134,9 @@ double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTabl
     return double(sum / Extended(nu));
 }
 
-void RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
-                     const RowTable& hkl, const RealTable& y, RealTable& calc,
-                     const RealTable& sigma, ParamMatrix& cov, int n, int np) {
+PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
+                            const RowTable& hkl, const RealTable& y, RealTable& calc,
+                            const RealTable& sigma, ParamMatrix& cov, int n, int np) {
     ClearFloatFaults();
     Marquardt m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, {}, {}, {}, {}, {}, {}, {}};
     for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Extended(sigma[i]) * sigma[i]));
@@ -145,18 +144,29 @@ void RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
     m.tau = double(Extended(0.1) / m.nu);
     job.ResidualSquares = EvaluateChiSquare(job, m.nu, n, m.w, y, p, hkl);
     CheckFloatFaults(RefineStage);
-    for (int steps = 0;; ++steps) {
-        if (steps == MaxSteps)
+    PassSummary summary;
+    summary.tolerance = m.tau;
+    for (int steps = 1;; ++steps) {
+        // Bounded: inconsistent data can keep chi2 wandering for ever.
+        if (steps > MaxSteps)
             Fail("The refinement did not converge",
                  "the sum of squares was still changing after " + std::to_string(MaxSteps) +
                      " steps");
         if (m.lambda < 1e-9) m.lambda = 1e-9;
         double before = job.ResidualSquares;
         m.Step();
-        if (std::fabs(Extended(before) - job.ResidualSquares) < m.tau) break;
+        // Converged when |chi2(before) - chi2(after)| < tau = 0.1 / (n - p).
+        const Extended change = std::fabs(Extended(before) - job.ResidualSquares);
+        if (change < m.tau) {
+            summary.steps = steps;
+            summary.lastChange = double(change);
+            break;
+        }
     }
     m.lambda = 0;
-    m.Step();
+    m.Step(/*final=*/true);
+    summary.chiSquare = job.ResidualSquares;
+    return summary;
 }
 
 }  // namespace zantrel

@@ -2,18 +2,11 @@
 
 #include <cmath>
 
+#include "cell/Angles.h"
 #include "cell/Constants.h"
 #include "lsq/LSQ.h"
 
 namespace zantrel {
-
-// arcsin as the arctangent of x / sqrt(1 - x^2); |x| = 1 divides by zero.
-double ArcSin(double x) {
-    Extended t = Extended(x) / std::sqrt(1 - Extended(x) * x);
-    return double(std::atan2(t, Extended(1)));
-}
-
-double ArcCos(double x) { return double(Extended(HalfPi) - ArcSin(x)); }
 
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
     ModelPoint m;

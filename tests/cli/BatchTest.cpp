@@ -1,5 +1,5 @@
 // Batch runs of zantrel-cli: every file keeps its summary row, parallel runs give the
-// serial bytes, file lists and patterns, and the reading of the report's diagnostics.
+// serial bytes, file lists and patterns; the diagnostics and cell the record keeps.
 
 #include "cli/Batch.h"
 
@@ -51,93 +51,66 @@ std::set<int> StarredRows(const std::string& report) {
     return rows;
 }
 
-// With the full listing the report stars the flagged rows; the brief listing gives
-// only those rows. Both readings must agree, row for row, and the full one must
-// agree with the stars counted here independently.
-TEST(BatchParseDiagnostics, BriefAndFullListingsGiveTheSameFlags) {
+// The record keeps every reflection's diagnostics, however the report lists them: the
+// full listing stars exactly the rows the record flags, the brief one lists only them.
+TEST(ResultsDiagnostics, FlagsAreTheReportsStarsInBothListings) {
     for (const char* name : {"corundum_energy.dat", "diopside_2theta.dat", "albite_2theta.dat"}) {
         RefinementJob brief, full;
         SetJobDefaults(brief);
         SetJobDefaults(full);
         full.FullDiagnostics = true;
-        const std::string briefText = RunRefinementInMemory(brief, Example(name));
-        const std::string fullText = RunRefinementInMemory(full, Example(name));
-        DiagnosticsResult b = ParseDiagnostics(briefText, brief.ParamCount);
-        DiagnosticsResult f = ParseDiagnostics(fullText, full.ParamCount);
-        EXPECT_FALSE(b.complete);
-        ASSERT_TRUE(f.complete);
-        ASSERT_EQ(int(f.rows.size()), full.ObsCount) << name;
+        const Results b = RefineData(brief, Example(name));
+        const Results f = RefineData(full, Example(name));
+        ASSERT_EQ(int(f.diagnostics.rows.size()), f.obsCount) << name;
+        ASSERT_EQ(b.diagnostics.rows.size(), f.diagnostics.rows.size()) << name;
 
-        std::set<int> starred = StarredRows(fullText), flagged;
-        for (const DiagnosticRow& row : f.rows)
-            if (row.flaggedFit || row.flaggedParameters) flagged.insert(row.number);
-        EXPECT_EQ(flagged, starred) << name;
-        EXPECT_EQ(f.flaggedCount, int(starred.size())) << name;
-        EXPECT_EQ(b.flaggedCount, f.flaggedCount) << name;
-        EXPECT_GT(f.flaggedCount, 0) << name << ": the test needs flagged rows";
-
-        for (const DiagnosticRow& row : b.rows) {
-            const DiagnosticRow& same = f.rows[std::size_t(row.number - 1)];
-            EXPECT_EQ(row.flaggedFit, same.flaggedFit) << name << " row " << row.number;
-            EXPECT_EQ(row.flaggedParameters, same.flaggedParameters) << name << " row " << row.number;
-            if (row.flaggedFit) {
-                EXPECT_EQ(row.rStudent, same.rStudent) << name << " row " << row.number;
-            }
-            if (row.flaggedParameters) {
-                ASSERT_EQ(int(row.parameterChangePercent.size()), full.ParamCount);
-                EXPECT_EQ(row.parameterChangePercent, same.parameterChangePercent) << name;
-            }
+        std::set<int> flagged;
+        for (std::size_t i = 0; i < f.diagnostics.rows.size(); ++i) {
+            const DiagnosticRow& row = f.diagnostics.rows[i];
+            if (row.flaggedFit || row.flaggedParameters) flagged.insert(int(i + 1));
+            const DiagnosticRow& same = b.diagnostics.rows[i];
+            EXPECT_EQ(row.leverage, same.leverage);
+            EXPECT_EQ(row.parameterChangePercent, same.parameterChangePercent);
+            EXPECT_EQ(row.flaggedFit, same.flaggedFit);
         }
-        // The limit line: 2p/n capped at 1, 2 sqrt(p/n) and 2, to three decimals.
-        const double p = full.ParamCount, n = full.ObsCount;
-        EXPECT_NEAR(f.leverageLimit, std::min(1.0, 2 * p / n), 0.0005) << name;
-        EXPECT_NEAR(f.dfFitsLimit, 2 * std::sqrt(p / n), 0.0005) << name;
-        EXPECT_EQ(f.rStudentLimit, 2.0);
+        EXPECT_EQ(flagged, StarredRows(FormatReport(f))) << name;
+        EXPECT_EQ(f.diagnostics.FlaggedCount(), int(flagged.size()));
+        EXPECT_GT(flagged.size(), 0u) << name << ": the test needs flagged rows";
+
+        // The brief report's tables list the flagged rows and no others.
+        const std::string report = FormatReport(b);
+        const std::string tables = report.substr(report.find("Regression diagnostics"));
+        std::set<int> listed;
+        std::istringstream in(tables);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.size() > 20 && std::isdigit(static_cast<unsigned char>(line[2])) && line.rfind("limit", 0) != 0)
+                listed.insert(std::stoi(line));
+        EXPECT_EQ(listed, flagged) << name;
+
+        // 2p/n capped at 1, 2 sqrt(p/n) and 2.
+        const double p = f.paramCount, n = f.obsCount;
+        EXPECT_DOUBLE_EQ(f.diagnostics.leverageLimit, std::min(1.0, 2 * p / n)) << name;
+        EXPECT_DOUBLE_EQ(f.diagnostics.dfFitsLimit, 2 * std::sqrt(p / n)) << name;
     }
 }
 
-// A value too wide for its field touches the one before it: "-0.570-12345.678".
-TEST(BatchParseDiagnostics, ANegativeValueThatFillsItsFieldIsStillRead) {
-    std::string report =
-        "Regression diagnostics (for deletion of each observation i):\r\n\r\n\r\n"
-        "(a) potentially deleterious or influential observations affecting the fit:\r\n\r\n"
-        " no     h   k   l           hat    dfFits    Rstudt   sigma[i]   d(sig)%\r\n\r\n"
-        "  7    -1   2  -3         0.999-12345.678    -2.245       n/a      -7.0\r\n\r\n"
-        "limit :                   0.143     0.535     2.000\r\n\r\n\r\n\r\n"
-        "(b) observations most strongly affecting the parameter values\r\n"
-        "    DfBetas: cell parameter changes (as % of their standard deviations):\r\n\r\n"
-        " no     h   k   l        da        dV\r\n\r\n";
-    DiagnosticsResult d = ParseDiagnostics(report, 1);
-    ASSERT_EQ(d.rows.size(), 1u);
-    EXPECT_EQ(d.rows[0].number, 7);
-    EXPECT_EQ(d.rows[0].leverage, 0.999);
-    EXPECT_EQ(d.rows[0].dfFits, -12345.678);
-    EXPECT_EQ(d.rows[0].rStudent, -2.245);
-    EXPECT_FALSE(d.rows[0].sigmaDeleted.has_value());  // "n/a"
-    EXPECT_TRUE(d.rows[0].flaggedFit);
-    EXPECT_EQ(d.flaggedCount, 1);
-    // A report cut short anywhere reads as far as it goes.
-    for (std::size_t end = 0; end < report.size(); end += 7)
-        EXPECT_LE(ParseDiagnostics(report.substr(0, end), 1).rows.size(), 1u);
-}
-
 // Hexagonal cells keep c in slot 2; b repeats a and its sigma, the fixed angles have none.
-TEST(BatchConventionalCell, HexagonalCellTakesCFromSlotTwo) {
-    FileResult r;
-    r.direct[1] = 4.9;
-    r.direct[2] = 5.4;
-    r.direct[3] = 7.1;
-    r.directSigmas[1] = 0.001;
-    r.directSigmas[2] = 0.002;
-    r.directSigmas[3] = 0.003;
-    r.system = 3;
-    auto hex = ConventionalCell(r);
-    EXPECT_EQ(hex[1].value, 4.9);
-    EXPECT_EQ(hex[1].sigma, 0.001);
-    EXPECT_EQ(hex[2].value, 5.4);
-    EXPECT_EQ(hex[2].sigma, 0.002);
-    EXPECT_EQ(hex[5].value, 120.0);
-    EXPECT_FALSE(hex[5].sigma.has_value());
+TEST(ResultsCell, HexagonalCellTakesCFromSlotTwo) {
+    RefinementJob job;
+    SetJobDefaults(job);
+    job.CrystalSystem = 3;
+    const Results r = RefineData(job, Example("quartz_2theta.dat"));
+    ASSERT_EQ(r.systemRefined, CrystalSystem::Hexagonal);
+    ASSERT_EQ(r.parameters.size(), 2u);
+    EXPECT_EQ(r.cell[1].value, r.parameters[0].estimate.value);
+    EXPECT_EQ(r.cell[1].sigma, r.parameters[0].estimate.sigma);
+    EXPECT_EQ(r.cell[2].value, r.parameters[1].estimate.value);
+    EXPECT_EQ(r.cell[2].sigma, r.parameters[1].estimate.sigma);
+    EXPECT_GT(r.cell[2].value, r.cell[0].value);  // quartz: c 5.405 > a 4.913
+    EXPECT_EQ(r.cell[5].value, 120.0);
+    EXPECT_FALSE(r.cell[5].sigma.has_value());
+    EXPECT_FALSE(r.cell[3].sigma.has_value());
 }
 
 TEST(BatchWildcard, StarsAndQuestionMarks) {
@@ -227,7 +200,10 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     ASSERT_NE(z, std::string::npos);
     EXPECT_TRUE(near(rows[1][column("zero_shift")], std::stod(report.substr(z + 28, 7)), 0.5e-4));
     EXPECT_TRUE(near(rows[1][column("sigmafit")], printed.sigmafit, 0.5e-4));
-    EXPECT_EQ(rows[1][column("n_flagged")], std::to_string(ParseDiagnostics(report, 1).flaggedCount));
+    RefinementJob job;
+    SetJobDefaults(job);
+    EXPECT_EQ(rows[1][column("n_flagged")],
+              std::to_string(RefineData(job, Example("lab6_2theta_zeroshift.dat")).diagnostics.FlaggedCount()));
 }
 
 // Each file has a job of its own: any number of threads writes the same bytes.

@@ -1,0 +1,243 @@
+// The results record of a finished run: the arithmetic that the report's tables print,
+// done once, while the observation tables still exist.
+
+#include <cmath>
+
+#include "cell/Angles.h"
+#include "cell/Cell.h"
+#include "cell/FloatFaults.h"
+#include "lsq/LSQ.h"
+
+namespace zantrel {
+
+namespace {
+
+// Square root of a variance; none exists for a zero or negative one.
+double SigmaOrZero(double variance) { return variance > 0 ? double(std::sqrt(Extended(variance))) : 0.0; }
+
+// Radians to degrees for the covariances of the command line's documents.
+double AngleFactor(int slot) { return slot >= 4 ? double(Extended(180) / Pi) : 1.0; }
+
+// The statistics of one set of residuals: sd, aad and maxdev over n reflections.
+struct ResidualSums {
+    double sumSquares = 0, sumAbs = 0, maxAbs = 0;
+    int count = 0;
+    // diff is squared as given; its absolute value is the stored double.
+    void Add(Extended diff, double absDiff) {
+        sumSquares = double(sumSquares + diff * diff);
+        if (absDiff > maxAbs) maxAbs = absDiff;
+        sumAbs = double(sumAbs + Extended(absDiff));
+        ++count;
+    }
+    ResidualStatistics Statistics(Quantity quantity) const {
+        ResidualStatistics s;
+        s.quantity = quantity;
+        s.count = count;
+        s.sd = count > 0 ? double(std::sqrt(Extended(sumSquares) / count)) : 0.0;
+        s.aad = count > 0 ? double(Extended(sumAbs) / count) : 0.0;
+        s.maxdev = maxAbs;
+        return s;
+    }
+};
+
+std::vector<std::vector<double>> Square(int p) {
+    return std::vector<std::vector<double>>(std::size_t(p), std::vector<double>(std::size_t(p), 0.0));
+}
+
+class Collector {
+public:
+    Collector(RefinementJob& job, Results& r) : job_(job), r_(r), p_(job.ParamCount) {}
+
+    void Collect() {
+        ClearFloatFaults();
+        CellTable();
+        Reciprocal();
+        ZeroShift();
+        FittedPositions();
+        ObservedPositions();
+        CheckFloatFaults("while writing the report: the residual statistics have no finite value");
+        ClearFloatFaults();
+        r_.diagnostics = ComputeDiagnostics(job_);
+        ClearFloatFaults();  // every undefined statistic is kept as such
+        r_.passes = job_.Passes;
+    }
+
+private:
+    void CellTable() {
+        job_.FitSigma = SigmaOrZero(job_.ResidualSquares);
+        // From here on the direct sigmas of the angles are in degrees.
+        for (int i = 4; i <= 6; ++i) job_.DirectSigmas[i] = double(Degrees(job_.DirectSigmas[i]));
+        const Extended t = job_.StudentT;
+        r_.studentT = job_.StudentT;
+        r_.sigmaFit = job_.FitSigma;
+        for (int i = 1; i <= p_; ++i) {
+            const double value = i >= 4 ? double(Degrees(job_.DirectCell[i])) : job_.DirectCell[i];
+            const double sigma = job_.DirectSigmas[i];
+            r_.parameters.push_back({job_.DirectLabels[std::size_t(i)], {value, sigma, double(sigma * t)}});
+        }
+        r_.volume = {job_.CellVolume, job_.VolumeSigma, double(job_.VolumeSigma * t)};
+        const auto layout = ConventionalLayout(r_.systemRefined);
+        for (std::size_t k = 0; k < 6; ++k) {
+            const CellSlot& s = layout[k];
+            if (s.slot == 0) {
+                r_.cell[k] = {s.fixed, std::nullopt, std::nullopt};
+                continue;
+            }
+            const Estimate& e = r_.parameters[std::size_t(s.slot - 1)].estimate;
+            r_.cell[k] = {e.value, e.sigma, e.conf95};
+        }
+        r_.covariance = Square(p_);
+        r_.correlation.assign(std::size_t(p_), std::vector<std::optional<double>>(std::size_t(p_)));
+        r_.asRefined.directCovariance = Square(p_);
+        for (int i = 1; i <= p_; ++i) {
+            r_.asRefined.direct.push_back(job_.DirectCell[i]);
+            for (int j = 1; j <= p_; ++j) {
+                const double c = job_.DirectCovariance(i, j);
+                r_.asRefined.directCovariance[std::size_t(i - 1)][std::size_t(j - 1)] = c;
+                r_.covariance[std::size_t(i - 1)][std::size_t(j - 1)] = c * AngleFactor(i) * AngleFactor(j);
+            }
+        }
+        for (int i = 1; i <= p_; ++i)
+            for (int j = 1; j <= p_; ++j)
+                if (auto rho = Correlation(r_.asRefined.directCovariance, i, j))
+                    r_.correlation[std::size_t(i - 1)][std::size_t(j - 1)] = i == j ? 1.0 : double(*rho);
+    }
+
+    void Reciprocal() {
+        r_.reciprocalCovariance = Square(p_);
+        r_.asRefined.reciprocalCovariance = Square(p_);
+        for (int j = 1; j <= p_; ++j) {
+            const double s = SigmaOrZero(job_.Covariance(j, j));
+            const double rc = job_.ReciprocalCell[j];
+            RefinedParameter q{job_.ReciprocalLabels[std::size_t(j)], {}};
+            q.estimate.value = j <= 3 ? rc : double(Degrees(rc));
+            q.estimate.sigma = j <= 3 ? s : double(Degrees(s));
+            r_.reciprocal.push_back(q);
+            r_.asRefined.reciprocal.push_back(rc);
+            for (int k = 1; k <= p_; ++k) {
+                const double c = job_.Covariance(j, k);
+                r_.asRefined.reciprocalCovariance[std::size_t(j - 1)][std::size_t(k - 1)] = c;
+                r_.reciprocalCovariance[std::size_t(j - 1)][std::size_t(k - 1)] = c * AngleFactor(j) * AngleFactor(k);
+            }
+        }
+    }
+
+    void ZeroShift() {
+        if (!job_.ZeroShiftRequested) return;
+        ZeroShiftResult z;
+        z.value = -job_.ZeroShift;
+        z.sigma = std::fabs(job_.ZeroShiftSigma);
+        z.conf95 = double(Extended(z.sigma) * job_.StudentT);
+        z.quantity = job_.MinimiseOn2Theta ? Quantity::TwoTheta : Quantity::Energy;
+        z.significant = std::fabs(job_.ZeroShift) > std::fabs(job_.ZeroShiftSigma);
+        r_.zeroShift = z;
+    }
+
+    double ObservedMinimised(int i) const {
+        if (job_.MinimiseOn2Theta) return job_.TwoThetaObs[i];
+        if (job_.MinimiseOnD) return job_.DObs[i];
+        if (job_.MinimiseOnEnergy) return job_.EnergyObs[i];
+        return job_.QObs[i];
+    }
+
+    // Calculated positions and residuals in the minimised quantity, and their statistics.
+    void FittedPositions() {
+        ResidualSums sums;
+        r_.reflections.resize(std::size_t(job_.ObsCount));
+        for (int i = 1; i <= job_.ObsCount; ++i) {
+            double d = 0;
+            const double calc = CalcPosition(job_, i, job_.DesignMatrix, job_.ReciprocalCell, d);
+            job_.CalcValues[i] = calc;
+            job_.DCalc[i] = d;
+            const Extended diff = Extended(ObservedMinimised(i)) - calc;
+            job_.Residuals[i] = double(diff);
+            job_.AbsResidual = std::fabs(job_.Residuals[i]);
+            sums.Add(diff, job_.AbsResidual);
+        }
+        job_.ResidualSquares = sums.sumSquares;
+        job_.SumAbsResidual = sums.sumAbs;
+        job_.MaxAbsResidual = sums.maxAbs;
+        r_.fit = sums.Statistics(r_.settings.minimised);
+    }
+
+    // The observed quantity calculated from DCalc; none where it does not exist.
+    std::optional<double> CalculatedObservable(int i) const {
+        if (job_.DataIsEnergy) {
+            Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job_.Beam2Theta);
+            if (!(s > 0) || !(job_.DCalc[i] > 0)) return std::nullopt;
+            return double(EnergyDSinTheta / (s * job_.DCalc[i]));
+        }
+        double ratio = double(job_.Wavelength / (2 * Extended(job_.DCalc[i])));
+        if (!(std::fabs(ratio) < 1)) return std::nullopt;
+        return double(2 * Extended(ArcSin(ratio)) * 180 / Pi);
+    }
+
+    // The observed-versus-fitted rows, and the statistics in the observed quantity.
+    void ObservedPositions() {
+        ResidualSums sums;
+        const bool dData = !job_.DataIsEnergy && !job_.DataIs2Theta;
+        const double aad = r_.fit.aad;
+        for (int i = 1; i <= job_.ObsCount; ++i) {
+            ReflectionRow& row = r_.reflections[std::size_t(i - 1)];
+            row.h = job_.MillerH[i];
+            row.k = job_.MillerK[i];
+            row.l = job_.MillerL[i];
+            row.dObs = job_.DObs[i];
+            row.dCalc = job_.DCalc[i];
+            row.dResidual = double(Extended(row.dObs) - row.dCalc);
+            row.positionObs = job_.DataIsEnergy ? job_.EnergyObs[i] : job_.TwoThetaObs[i];
+            row.positionCalc = CalculatedObservable(i);
+            if (row.positionCalc) row.positionResidual = double(Extended(row.positionObs) - *row.positionCalc);
+            row.residual = job_.Residuals[i];
+            row.sigma = job_.Weights[i];
+            const double ratio = aad > 0 ? std::fabs(row.residual) / aad : 0.0;
+            row.marked = job_.MinimiseOnD ? ratio > 1.5 : ratio > 2;
+            if (dData) job_.AbsResidual = double(std::fabs(Extended(job_.DObs[i]) - job_.DCalc[i]));
+            else if (row.positionCalc) job_.AbsResidual = double(std::fabs(Extended(row.positionObs) - *row.positionCalc));
+            // A row without a calculated 2-theta or energy has no residual to count.
+            if (row.positionCalc || dData) sums.Add(job_.AbsResidual, job_.AbsResidual);
+        }
+        job_.ResidualSquares = sums.sumSquares;
+        job_.SumAbsResidual = sums.sumAbs;
+        job_.MaxAbsResidual = sums.maxAbs;
+        const Quantity data = r_.settings.data, minimised = r_.settings.minimised;
+        if (data == Quantity::Energy && minimised != Quantity::Energy) r_.observed = sums.Statistics(data);
+        else if (data == Quantity::TwoTheta && minimised != Quantity::TwoTheta) r_.observed = sums.Statistics(data);
+        else if (data == Quantity::D && minimised != Quantity::D) r_.observed = sums.Statistics(data);
+    }
+
+    RefinementJob& job_;
+    Results& r_;
+    const int p_;
+};
+
+}  // namespace
+
+std::optional<Extended> Correlation(const std::vector<std::vector<double>>& c, int i, int j) {
+    const double ii = c[std::size_t(i - 1)][std::size_t(i - 1)], jj = c[std::size_t(j - 1)][std::size_t(j - 1)];
+    if (!(ii > 0) || !(jj > 0)) return std::nullopt;
+    return Extended(c[std::size_t(i - 1)][std::size_t(j - 1)]) / (std::sqrt(Extended(jj)) * std::sqrt(Extended(ii)));
+}
+
+void CollectResults(RefinementJob& job, Results& results) { Collector(job, results).Collect(); }
+
+int Diagnostics::FlaggedCount() const {
+    int n = 0;
+    for (const DiagnosticRow& row : rows) n += row.flaggedFit || row.flaggedParameters ? 1 : 0;
+    return n;
+}
+
+std::array<CellSlot, 6> ConventionalLayout(CrystalSystem system) {
+    const CellSlot right{0, 90.0};
+    switch (system) {
+        case CrystalSystem::Cubic: return {{{1, 0}, {1, 0}, {1, 0}, right, right, right}};
+        case CrystalSystem::Tetragonal: return {{{1, 0}, {1, 0}, {2, 0}, right, right, right}};
+        case CrystalSystem::Hexagonal: return {{{1, 0}, {1, 0}, {2, 0}, right, right, {0, 120.0}}};
+        case CrystalSystem::Orthorhombic: return {{{1, 0}, {2, 0}, {3, 0}, right, right, right}};
+        case CrystalSystem::Monoclinic: return {{{1, 0}, {2, 0}, {3, 0}, right, {4, 0}, right}};
+        case CrystalSystem::Triclinic: break;
+    }
+    return {{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}}};
+}
+
+}  // namespace zantrel
