@@ -2,6 +2,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "cell/Cell.h"
 #include "support/SyntheticData.h"
 
@@ -49,8 +52,31 @@ void BM_Triclinic60WithReport(benchmark::State& state) {
     }
 }
 
+std::string Example(const char* name) {
+    std::ifstream in(std::string(ZANTREL_EXAMPLES_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A series' file as a user has it: parse, refine, full report in memory.
+void RunExample(benchmark::State& state, const char* name) {
+    const std::string data = Example(name);
+    for (auto _ : state) {
+        RefinementJob job;
+        SetJobDefaults(job);
+        benchmark::DoNotOptimize(RunRefinementInMemory(job, data, name));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_DiopsideReport(benchmark::State& state) { RunExample(state, "diopside_2theta.dat"); }
+void BM_AlbiteReport(benchmark::State& state) { RunExample(state, "albite_2theta.dat"); }
+
 }  // namespace
 
+BENCHMARK(BM_DiopsideReport)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbiteReport)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Triclinic60)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Cubic10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Triclinic60WithReport)->Unit(benchmark::kMicrosecond);
