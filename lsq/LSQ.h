@@ -29,6 +29,8 @@ struct ModelPoint {
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p);
 double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
                       double& dOut);
+// The same position without the d spacing, for the evaluations that need none.
+double CalcValueAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl);
 // Calculated position of reflection i in the minimised quantity; dOut receives a d spacing.
 double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
                     double& dOut);

@@ -50,9 +50,8 @@ struct Marquardt {
         const DerivativeModels models = PrepareDerivativeModels(job, p, h, np);
         const ModelPoint here = PrepareModel(job, p);
         for (int i = 1; i <= n; ++i) {
-            double dCalc = 0;  // not used further
             NumericDerivativesAt(job, models, h, hkl, i, np, d);
-            calc[i] = CalcPositionAt(job, here, i, hkl, dCalc);
+            calc[i] = CalcValueAt(job, here, i, hkl);
             for (int j = 1; j <= np; ++j) {
                 beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
                 for (int k = 1; k <= j; ++k)
@@ -115,9 +114,8 @@ void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& mode
                           const ParamVector& h, const RowTable& hkl, int i, int np,
                           ParamVector& out) {
     for (int j = 1; j <= np; ++j) {
-        double dOut = 0;
-        double plus = CalcPositionAt(job, models.plus[std::size_t(j)], i, hkl, dOut);
-        double minus = CalcPositionAt(job, models.minus[std::size_t(j)], i, hkl, dOut);
+        double plus = CalcValueAt(job, models.plus[std::size_t(j)], i, hkl);
+        double minus = CalcValueAt(job, models.minus[std::size_t(j)], i, hkl);
         out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
     }
 }
@@ -127,8 +125,7 @@ double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTabl
     double sum = 0;
     const ModelPoint m = PrepareModel(job, p);
     for (int i = 1; i <= n; ++i) {
-        double dOut = 0;
-        Extended r = Extended(y[i]) - CalcPositionAt(job, m, i, hkl, dOut);
+        Extended r = Extended(y[i]) - CalcValueAt(job, m, i, hkl);
         sum = double(sum + w[i] * r * r);
     }
     return double(sum / Extended(nu));
