@@ -1,5 +1,7 @@
 #include "cell/Format.h"
 
+#include "cell/Margins.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -69,12 +71,16 @@ std::string FixedText(long double x, int d) {
     return std::string(buffer.data(), std::size_t(end - buffer.data()));
 }
 
-std::string FixedField(long double x, int w, int d) { return StrField(FixedText(x, d), w); }
+std::string FixedField(long double x, int w, int d) {
+    CheckPrinted(x, d);
+    return StrField(FixedText(x, d), w);
+}
 
 std::string RoundedField(long double x, int w) {
+    CheckPrinted(x, 0, /*signPrinted=*/false);
     long double r = std::nearbyint(x);  // the default rounding mode takes halves to even
     if (r == 0) r = 0.0L;
-    return FixedField(r, w, 0);
+    return StrField(FixedText(r, 0), w);
 }
 
 std::string IntField(long long i, int w) { return StrField(std::to_string(i), w); }

@@ -18,6 +18,7 @@ struct Options {
     std::string summary;  // summary table (CSV) of the whole batch
     bool cif = false;     // a CIF block beside each report
     bool json = false;    // a JSON document beside each report
+    bool extended = false;  // every run in extended precision, none checked in double
 };
 
 // Parses argv; returns the exit code to use now (help, usage error), or -1 to run.

@@ -12,6 +12,7 @@
 #endif
 
 #include "cell/Format.h"
+#include "cell/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
 
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
+    if (options.extended) SetExtendedOnly(true);
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
     auto done = [&](const cli::FileResult& r, std::size_t index) {

@@ -6,7 +6,7 @@
 #include "cell/Constants.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
     ModelPoint m;
@@ -106,4 +106,4 @@ double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamV
     return CalcPositionAt(job, PrepareModel(job, p), i, hkl, dOut);
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE
