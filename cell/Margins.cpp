@@ -12,6 +12,12 @@ namespace {
 thread_local MarginCheck* active = nullptr;
 thread_local int extendedScopes = 0;
 
+// 10^d, exact in a long double for the decimals a report prints.
+long double PowerOfTen(int d) {
+    static constexpr long double powers[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L};
+    return d >= 0 && d <= 9 ? powers[d] : std::pow(10.0L, d);
+}
+
 bool ExtendedFromEnvironment() {
     const char* value = std::getenv("ZANTREL_EXTENDED");
     return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
@@ -47,7 +53,7 @@ void CheckPrinted(long double x, int d, bool signPrinted) {
         }
     if (!std::isfinite(x)) return active->Fail("a printed value is not finite");
     // In units of the last printed digit.
-    const long double u = std::fabs(x) * std::pow(10.0L, d);
+    const long double u = std::fabs(x) * PowerOfTen(d);
     const long double bound = PrintedRelativeBound * u + PrintedUnitBound;
     const long double fraction = u - std::floor(u);
     if (!(std::fabs(fraction - 0.5L) > bound)) return active->Fail("a printed value near a rounding boundary");
