@@ -33,7 +33,7 @@ Run Finish(cli::FileResult record) {
 
 // Runs the core without the GIL: only C++ values cross into it.
 template <typename Refine>
-Run RefineUnlocked(cli::FileResult record, const RefinementSettings& settings, Refine refine) {
+Run RefineUnlocked(cli::FileResult& record, const RefinementSettings& settings, Refine refine) {
     try {
         py::gil_scoped_release unlocked;
         RefinementJob job;
@@ -54,8 +54,7 @@ Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data
     std::string text = DataText(hkl, values, title);
     cli::FileResult record;
     record.file = "data";
-    return RefineUnlocked(std::move(record), settings,
-                          [&](RefinementJob& job) { return RefineData(job, text, record.file); });
+    return RefineUnlocked(record, settings, [&](RefinementJob& job) { return RefineData(job, text, record.file); });
 }
 
 Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::handle wavelength, py::handle beam2Theta,
