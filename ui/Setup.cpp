@@ -328,7 +328,9 @@ void TMainForm::RunChosenFile() {
     textWForm_->LoadFromFile(reportPath);
     textWForm_->FitWidthToText();
     reportShown_ = true;
-    ActionShowReportClick();
+    // Shown, not activated: the main window keeps the keyboard, where Enter now exits.
+    textWForm_->show();
+    textWForm_->raise();
 }
 
 void TMainForm::ShowSettingsInForce(const WindowSettings& before) {
