@@ -1,13 +1,20 @@
 #include "ui/Textw.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTextBlock>
 
 #include "ui/FindDialogs.h"
 #include "ui/ProgramIcon.h"
@@ -122,12 +129,35 @@ void TTextWForm::SaveToFile(const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw FileError(tr("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    if (encoding != encoding_)
+        statusBar()->showMessage(
+            tr("%1 saved as UTF-8: the text holds characters that Windows-1252 lacks.")
+                .arg(FileNameOnly(path)));
     encoding_ = encoding;
+}
+
+void TTextWForm::FitWidthToText() {
+    const QFontMetrics metrics(Memo1->font());
+    int widest = 0;
+    for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
+        widest = std::max(widest, metrics.horizontalAdvance(block.text()));
+    // The text's margins, the edit's vertical scroll bar and frame, one spare column.
+    const int needed = widest + 2 * int(Memo1->document()->documentMargin()) +
+                       Memo1->verticalScrollBar()->sizeHint().width() +
+                       2 * Memo1->frameWidth() + metrics.averageCharWidth();
+    int available = needed;
+    if (const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen())
+        available = shown->availableGeometry().width() - (frameGeometry().width() - width());
+    const int fitted = std::min(needed, available);
+    if (width() < fitted) resize(fitted, height());
 }
 
 bool TTextWForm::FormCloseQuery() {
     if (!Memo1->document()->isModified()) return true;
-    const QString question = tr("File %1 has been modified. Save file?").arg(CurrentFile());
+    const QString question =
+        CurrentFile().isEmpty()
+            ? tr("The new text has been modified. Save it to a file?")
+            : tr("File %1 has been modified. Save file?").arg(CurrentFile());
     switch (platform_.AskYesNoCancel(this, question)) {
     case Answer::Yes:
         // Closes also when the Save As dialog was cancelled, but not when the write
@@ -146,6 +176,13 @@ void TTextWForm::closeEvent(QCloseEvent* event) {
     else event->ignore();
 }
 
+void TTextWForm::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    if (event->spontaneous()) return;  // minimised: the dialogs may stay
+    FindDialog1->close();
+    ReplaceDialog1->close();
+}
+
 void TTextWForm::MenuFileNewClick() {
     Memo1->clear();
     Memo1->document()->setModified(false);
@@ -160,7 +197,7 @@ void TTextWForm::MenuFileOpenClick() {
         LoadFromFile(OpenDialog1.FileName);
         setWindowTitle(FileNameOnly(OpenDialog1.FileName));
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
     }
 }
 
@@ -170,7 +207,7 @@ bool TTextWForm::MenuFileSaveClick() {
         SaveToFile(CurrentFile());
         return true;
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
         return false;
     }
 }
@@ -181,7 +218,7 @@ bool TTextWForm::MenuFileSaveAsClick() {
     try {
         SaveToFile(path);
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
         return false;
     }
     SaveDialog1.FileName = path;

@@ -40,6 +40,10 @@ public:
     void SaveToFile(const QString& path);  // throws FileError
     TextEncoding Encoding() const { return encoding_; }
 
+    // Widens the window to show the longest line whole, as far as the screen allows;
+    // a window already wide enough keeps its size.
+    void FitWidthToText();
+
     // The close check: true when the window may close.
     bool FormCloseQuery();
 
@@ -73,6 +77,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The find and replace dialogs go with the window: they would search hidden text.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FindAction(const QString& findText, SearchOptions options);
