@@ -286,7 +286,7 @@ void TMainForm::ButtonRunClick() {
     ButtonExit->setEnabled(false);
     ButtonRun->setEnabled(false);
     if (platform_.GetOpenFileName(this, OpenDialog1) && !OpenDialog1.FileName.isEmpty()) {
-        const WindowSettings before = WindowSettingsOf(Job);
+        const RefinementSettings before = WindowSettingsOf(Job);
         try {
             RunChosenFile();
         } catch (const FileError& e) {
@@ -333,8 +333,8 @@ void TMainForm::RunChosenFile() {
     textWForm_->raise();
 }
 
-void TMainForm::ShowSettingsInForce(const WindowSettings& before) {
-    const WindowSettings now = WindowSettingsOf(Job);
+void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {
+    const RefinementSettings now = WindowSettingsOf(Job);
     ShowSettings(now);
     const QString name = QFileInfo(OpenDialog1.FileName).fileName();
     QString text;
@@ -347,14 +347,14 @@ void TMainForm::ShowSettingsInForce(const WindowSettings& before) {
         LabelSettings->fontMetrics().elidedText(text, Qt::ElideMiddle, LabelSettings->width()));
 }
 
-void TMainForm::ShowSettings(const WindowSettings& shown) {
-    RadioGroupSystem->SetItemIndex(shown.CrystalSystem - 1);
-    RadioGroupMin->SetItemIndex(int(shown.Minimise));
+void TMainForm::ShowSettings(const RefinementSettings& shown) {
+    RadioGroupSystem->SetItemIndex(int(shown.system) - 1);
+    RadioGroupMin->SetItemIndex(MinimiseButtonIndex(shown.minimised));
     QRadioButton* const dataButtons[] = {RadioButtonDspace, RadioButton2theta, RadioButtonEnergies};
-    dataButtons[int(shown.Data)]->setChecked(true);
+    dataButtons[DataButtonIndex(shown.data)]->setChecked(true);
     EnableSettingBoxes();
-    ShowNumber(EditLambda, shown.Wavelength);
-    ShowNumber(EditBeam2theta, shown.Beam2Theta);
+    ShowNumber(EditLambda, shown.wavelength);
+    ShowNumber(EditBeam2theta, shown.beam2Theta);
 }
 
 // The box keeps its text while that already reads as the value ("1.540593" stays).

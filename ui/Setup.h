@@ -88,9 +88,9 @@ private:
     // Steps of a run between the disabling and the enabling of the buttons.
     void RunChosenFile();
     // After a run: the controls show what the job now holds, and the label says why.
-    void ShowSettingsInForce(const WindowSettings& before);
+    void ShowSettingsInForce(const RefinementSettings& before);
     // The controls only: the radio buttons are set without their click handlers.
-    void ShowSettings(const WindowSettings& shown);
+    void ShowSettings(const RefinementSettings& shown);
 
     // When to show the conversion error of a number box's text.
     enum class Tell { Never, OncePerText, Always };

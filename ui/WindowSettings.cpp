@@ -6,20 +6,24 @@
 
 namespace zantrel {
 
-WindowSettings WindowSettingsOf(const RefinementJob& job) {
-    WindowSettings shown;
-    shown.CrystalSystem = job.CrystalSystem;
-    shown.Data = job.DataIsEnergy   ? DataKind::Energy
-                 : job.DataIs2Theta ? DataKind::TwoTheta
-                                    : DataKind::DSpacing;
-    shown.Minimise = job.MinimiseOnD        ? MinimiseOn::DSpacing
-                     : job.MinimiseOn2Theta ? MinimiseOn::TwoTheta
-                     : job.MinimiseOnEnergy ? MinimiseOn::Energy
-                                            : MinimiseOn::Q;
-    shown.Wavelength = job.Wavelength;
-    shown.Beam2Theta = job.Beam2Theta;
+RefinementSettings WindowSettingsOf(const RefinementJob& job) {
+    RefinementSettings shown = SettingsOf(job);
+    shown.zeroShift = false;
+    shown.fullDiagnostics = false;
     return shown;
 }
+
+int MinimiseButtonIndex(Quantity quantity) {
+    switch (quantity) {
+        case Quantity::D: return 0;
+        case Quantity::TwoTheta: return 1;
+        case Quantity::Energy: return 2;
+        case Quantity::Q: return 3;
+    }
+    return 1;
+}
+
+int DataButtonIndex(Quantity quantity) { return quantity == Quantity::Q ? 0 : MinimiseButtonIndex(quantity); }
 
 void ForgetHeader(RefinementJob& job) {
     job.DataKindToken.clear();

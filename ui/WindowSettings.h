@@ -4,23 +4,18 @@
 #include <QString>
 
 #include "cell/Job.h"
+#include "cell/Settings.h"
 
 namespace zantrel {
 
-enum class DataKind { DSpacing, TwoTheta, Energy };
-enum class MinimiseOn { DSpacing, TwoTheta, Energy, Q };  // the order of the radio group
+// The settings the window's controls show, from the job: the two check boxes are
+// left out, since every Run reads them again.
+RefinementSettings WindowSettingsOf(const RefinementJob& job);
 
-struct WindowSettings {
-    int CrystalSystem = 6;  // 1 cubic ... 6 triclinic
-    DataKind Data = DataKind::TwoTheta;
-    MinimiseOn Minimise = MinimiseOn::TwoTheta;
-    double Wavelength = 1.540593;  // Å
-    double Beam2Theta = 10.0;      // degrees
-    bool operator==(const WindowSettings&) const = default;
-};
-
-// The only place that reads the window's settings from the job.
-WindowSettings WindowSettingsOf(const RefinementJob& job);
+// Index of a quantity among the Minimise radio buttons (d, 2-theta, energy, Q) and
+// among the Input data buttons (d, 2-theta, energy).
+int MinimiseButtonIndex(Quantity quantity);
+int DataButtonIndex(Quantity quantity);
 
 // Header tokens are set only by a data file's header line: forgotten before a run,
 // present after it when that file had one.
