@@ -237,7 +237,7 @@ void TMainForm::RunChosenFile() {
     // The core takes paths in the local 8-bit encoding, as the C++ streams do.
     Job.InputFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
     Job.OutputFileName = ReportPathFor(Job.InputFileName);
-    RunRefinement(Job);
+    const Results results = RunRefinement(Job);
 
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
@@ -250,6 +250,7 @@ void TMainForm::RunChosenFile() {
     textWForm_->SetCurrentFile(reportPath);
     textWForm_->LoadFromFile(reportPath);
     textWForm_->show();
+    textWForm_->ShowResults(results);
     textWForm_->raise();
 }
 
