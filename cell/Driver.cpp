@@ -193,6 +193,12 @@ Results RunRefinement(RefinementJob& job) {
     return results;
 }
 
+Results RefineFile(RefinementJob& job) {
+    RunScope scope{job};
+    job.InputFile.Open(job.InputFileName);
+    return RunOpened(job);
+}
+
 Results RefineData(RefinementJob& job, std::string_view data, std::string_view name) {
     RunScope scope{job};
     job.InputFile = TextReader(std::string(name), std::string(data));
