@@ -14,6 +14,8 @@
 #include <system_error>
 #include <thread>
 
+#include "plot/Export.h"
+
 namespace zantrel::cli {
 
 // --- Text helpers ---
@@ -81,6 +83,18 @@ void WriteBeside(const FileResult& r, const std::string& path, const std::string
     WriteFileAtomically(path, bytes);
 }
 
+// Writes what a refined run gives; after a halted run, removes the file of an earlier
+// run, which would disagree with the report.
+template <class Text>
+void WriteOrRemove(const FileResult& r, const std::string& path, Text text) {
+    if (r.status == RunStatus::Ok) {
+        WriteBeside(r, path, text(r));
+    } else if (!SameFile(path, r.file)) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+}
+
 }  // namespace
 
 FileResult RunFile(const Options& options, const std::string& file, bool keepRows) {
@@ -97,16 +111,10 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.refined = !r.results.halted;
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
-        if (options.cif) {
-            const std::string cif = SiblingPath(r.report, ".cif");
-            if (r.status == RunStatus::Ok) {
-                WriteBeside(r, cif, CifText(r));
-            } else if (!SameFile(cif, r.file)) {
-                // A halted run has no cell: a CIF of an earlier run would disagree with the report.
-                std::error_code ec;
-                std::filesystem::remove(cif, ec);
-            }
-        }
+        if (options.cif) WriteOrRemove(r, SiblingPath(r.report, ".cif"), CifText);
+        if (options.plot) WriteOrRemove(r, SiblingPath(r.report, ".svg"), [](const FileResult& f) {
+            return plot::ResultsSvg(f.results);
+        });
         if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config
           googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libeigen3-dev
-          qt6-base-dev libgl-dev fonts-dejavu-core
+          qt6-base-dev qt6-svg-dev librsvg2-bin libgl-dev fonts-dejavu-core
           clang libclang-rt-14-dev
           python3 python3-gemmi python3-jsonschema
           pybind11-dev python3-dev python3-numpy python3-pytest)

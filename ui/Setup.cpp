@@ -315,7 +315,7 @@ void TMainForm::RunChosenFile() {
                            "for example to %2, and run it again.")
                 .arg(name, QFileInfo(reportPath).completeBaseName() + QStringLiteral(".dat")));
     }
-    RunRefinement(Job);
+    const Results results = RunRefinement(Job);
 
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
@@ -330,6 +330,7 @@ void TMainForm::RunChosenFile() {
     reportShown_ = true;
     // Shown, not activated: the main window keeps the keyboard, where Enter now exits.
     textWForm_->show();
+    textWForm_->ShowResults(results);
     textWForm_->raise();
 }
 

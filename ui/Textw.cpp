@@ -14,10 +14,13 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QSplitter>
 #include <QTextBlock>
 
 #include "ui/FindDialogs.h"
+#include "ui/PlotView.h"
 #include "ui/ProgramIcon.h"
+#include "ui/ReportRows.h"
 
 namespace zantrel {
 
@@ -60,7 +63,18 @@ TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     Memo1->setPalette(palette);
-    setCentralWidget(Memo1);
+    // The plots sit beside the report once a run has given some.
+    PlotView1 = new TPlotView(this);
+    PlotView1->hide();
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(Memo1);
+    splitter->addWidget(PlotView1);
+    splitter->setChildrenCollapsible(false);
+    setCentralWidget(splitter);
+    connect(PlotView1, &TPlotView::ReflectionClicked, this, &TTextWForm::PlotView1ReflectionClick);
+    SavePlotDialog.Title = tr("Save Plot As");
+    SavePlotDialog.Filter = QStringLiteral("SVG Files (*.svg)|*.svg|PNG Files (*.png)|*.png");
+    SavePlotDialog.DefaultExt = QStringLiteral("svg");
 
     OpenDialog1.Title = tr("Open");
     OpenDialog1.Filter = QStringLiteral(
@@ -89,6 +103,8 @@ void TTextWForm::CreateMenus() {
     MenuFileOpen = file->addAction(tr("&Open ..."));
     MenuFileSave = file->addAction(tr("&Save"));
     MenuFileSaveAs = file->addAction(tr("Save &As ..."));
+    MenuFileSavePlot = file->addAction(tr("Save &Plot As ..."));
+    MenuFileSavePlot->setEnabled(false);  // until a run's plots show
     file->addSeparator();
     MenuFileClose = file->addAction(tr("&Close"));
 
@@ -103,6 +119,7 @@ void TTextWForm::CreateMenus() {
     connect(MenuFileOpen, &QAction::triggered, this, &TTextWForm::MenuFileOpenClick);
     connect(MenuFileSave, &QAction::triggered, this, &TTextWForm::MenuFileSaveClick);
     connect(MenuFileSaveAs, &QAction::triggered, this, &TTextWForm::MenuFileSaveAsClick);
+    connect(MenuFileSavePlot, &QAction::triggered, this, &TTextWForm::MenuFileSavePlotClick);
     connect(MenuFileClose, &QAction::triggered, this, &TTextWForm::MenuFileCloseClick);
     connect(MenuSearchFind, &QAction::triggered, this, &TTextWForm::MenuSearchFindClick);
     connect(MenuSearchFindNext, &QAction::triggered, this, &TTextWForm::MenuSearchFindNextClick);
@@ -120,6 +137,22 @@ void TTextWForm::LoadFromFile(const QString& path) {
     Memo1->setPlainText(content.Text);
     Memo1->document()->setModified(false);
     encoding_ = content.Encoding;
+    HidePlots();  // plots of another file would mislead
+}
+
+void TTextWForm::HidePlots() {
+    PlotView1->Clear();
+    PlotView1->hide();
+    MenuFileSavePlot->setEnabled(false);
+}
+
+void TTextWForm::ShowResults(const Results& results) {
+    PlotView1->ShowResults(results);
+    const bool shown = !PlotView1->IsEmpty();
+    PlotView1->setVisible(shown);
+    MenuFileSavePlot->setEnabled(shown);
+    // Room for both: the report's columns and two plots side by side.
+    if (shown && isVisible() && width() < 1100) resize(1100, std::max(height(), 640));
 }
 
 void TTextWForm::SaveToFile(const QString& path) {
@@ -184,6 +217,7 @@ void TTextWForm::hideEvent(QHideEvent* event) {
 }
 
 void TTextWForm::MenuFileNewClick() {
+    HidePlots();
     Memo1->clear();
     Memo1->document()->setModified(false);
     OpenDialog1.FileName.clear();
@@ -227,7 +261,22 @@ bool TTextWForm::MenuFileSaveAsClick() {
     return true;
 }
 
+void TTextWForm::MenuFileSavePlotClick() {
+    if (!platform_.GetSaveFileName(this, SavePlotDialog)) return;
+    const QString path = WithDefaultExtension(SavePlotDialog.FileName, SavePlotDialog.DefaultExt);
+    if (!PlotView1->SaveTo(path)) platform_.ShowMessage(this, tr("Cannot write file \"%1\".").arg(path));
+}
+
 void TTextWForm::MenuFileCloseClick() { close(); }
+
+void TTextWForm::PlotView1ReflectionClick(int row) {
+    const int line = ReflectionLine(Memo1->toPlainText(), row);
+    if (line < 0) return;
+    QTextCursor cursor(Memo1->document()->findBlockByNumber(line));
+    Memo1->setTextCursor(cursor);
+    Memo1->centerCursor();
+    Memo1->setFocus();
+}
 
 void TTextWForm::MenuSearchFindClick() {
     FindDialog1->show();
