@@ -10,6 +10,7 @@
 #include "cell/Format.h"
 #include "cell/Messages.h"
 #include "cell/ReportFile.h"
+#include "cell/Windows1252.h"
 
 namespace zantrel {
 
