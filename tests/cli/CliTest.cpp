@@ -44,9 +44,10 @@ protected:
         return s.str();
     }
     // Runs the CLI; returns its exit status, stdout and stderr captured in out_ and err_.
-    int Run(const std::string& args) {
+    // shellSetup runs in the same shell first (limits, traps).
+    int Run(const std::string& args, const std::string& shellSetup = "") {
         fs::path outFile = dir_ / "stdout.txt", errFile = dir_ / "stderr.txt";
-        std::string command = std::string(ZANTREL_CLI) + " -q " + args + " >" + outFile.string() + " 2>" +
+        std::string command = shellSetup + std::string(ZANTREL_CLI) + " -q " + args + " >" + outFile.string() + " 2>" +
                               errFile.string();
         int status = std::system(command.c_str());
         out_ = Read(outFile);
@@ -142,6 +143,30 @@ TEST_F(CliTest, AFailedRunLeavesTheEarlierReportUntouched) {
     Write("run1.dat", "title*\r\n1 tt 1.54 tt n\r\n1 1 1 28.4\r\n2 2 0 47.3O\r\n");
     EXPECT_NE(Run(data), 0);
     EXPECT_EQ(Read(dir_ / "run1.out"), earlier);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+// A file-size limit fails the write after the temporary report was created, as root
+// too; with SIGXFSZ ignored the write returns an error instead of killing the program.
+TEST_F(CliTest, AReportThatCannotBeWrittenKeepsTheEarlierOne) {
+    std::string data = Write("run1.dat", Silicon(true));
+    ASSERT_EQ(Run(data), 0) << err_;
+    const std::string earlier = Read(dir_ / "run1.out");
+    ASSERT_GT(earlier.size(), 1024u);
+    EXPECT_NE(Run("--full-diagnostics " + data, "trap '' XFSZ; ulimit -f 1; "), 0);
+    EXPECT_NE(err_.find("cannot write the report"), std::string::npos) << err_;
+    EXPECT_EQ(Read(dir_ / "run1.out"), earlier);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+// The runs themselves succeed, but a summary that cannot be put in place is an error.
+TEST_F(CliTest, ASummaryThatCannotBeWrittenFailsTheRun) {
+    std::string data = Write("run1.dat", Silicon(true));
+    fs::create_directories(dir_ / "summary.csv");
+    EXPECT_NE(Run("--summary " + (dir_ / "summary.csv").string() + " " + data), 0);
+    EXPECT_NE(err_.find("summary.csv: "), std::string::npos) << err_;
+    EXPECT_TRUE(fs::exists(dir_ / "run1.out"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "summary.csv"));
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
