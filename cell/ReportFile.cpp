@@ -27,12 +27,18 @@ std::string FileErrorText(int code) {
 
 ReportFile::~ReportFile() { Discard(); }
 
-void ReportFile::Create(const std::string& path) {
+void ReportFile::Create(const std::string& path, const std::string& what) {
     Discard();
     path_ = path;
+    what_ = what;
     text_.clear();
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) Fail(Msg::AccessDenied, path + " is a folder");
+    // The rename at the end would put a plain file in the place of a folder, a device
+    // such as /dev/full, or a pipe: only a regular file (or none) may be replaced.
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::is_directory(status)) Fail(Msg::AccessDenied, path + " is a folder");
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        Fail(Msg::AccessDenied, path + " is not a regular file");
     // A name of our own beside the report: the rename that replaces the old
     // report then stays within one folder and one file system. The file stays
     // open until the run ends.
@@ -42,7 +48,7 @@ void ReportFile::Create(const std::string& path) {
         file_ = std::fopen(candidate.c_str(), "wbx");
         if (file_ == nullptr) {
             if (errno == EEXIST) continue;
-            Fail(FileErrorText(errno), "cannot create the report " + path);
+            Fail(FileErrorText(errno), "cannot create " + what + " " + path);
         }
         tempPath_ = candidate;
         return;
@@ -65,10 +71,10 @@ void ReportFile::Commit() {
     ok = std::fflush(file) == 0 && ok;
     int code = errno;
     ok = std::fclose(file) == 0 && ok;
-    if (!ok) Fail(FileErrorText(code), "cannot write the report " + path_);
+    if (!ok) Fail(FileErrorText(code), "cannot write " + what_ + " " + path_);
     std::error_code ec;
     std::filesystem::rename(tempPath_, path_, ec);
-    if (ec) Fail(FileErrorText(ec.value()), "cannot put the report in place: " + path_);
+    if (ec) Fail(FileErrorText(ec.value()), "cannot put " + what_ + " in place: " + path_);
     tempPath_.clear();
 }
 

@@ -21,8 +21,9 @@ public:
     ReportFile& operator=(const ReportFile&) = delete;
     ~ReportFile();
 
-    // Creates the temporary file at once, so an unwritable folder fails early.
-    void Create(const std::string& path);
+    // Creates the temporary file at once, so an unwritable folder fails early. `what`
+    // names the file in messages.
+    void Create(const std::string& path, const std::string& what = "the report");
     // In memory only: the bytes stay in Text(); Commit writes nothing.
     void CreateInMemory();
     void Commit();
@@ -35,7 +36,7 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
-    std::string path_;
+    std::string path_, what_;
     std::string tempPath_;
     std::FILE* file_ = nullptr;  // the temporary file, open from Create to Commit
     std::string text_;

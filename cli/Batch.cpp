@@ -40,32 +40,10 @@ std::string SiblingPath(const std::string& path, const std::string& extension) {
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string temp = path + ".tmp" + std::to_string(attempt);
-        errno = 0;
-        std::FILE* file = std::fopen(temp.c_str(), "wbx");
-        if (file == nullptr) {
-            if (errno == EEXIST) continue;
-            Fail(FileErrorText(errno), "cannot create " + path);
-        }
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        ok = std::fflush(file) == 0 && ok;
-        int code = errno;
-        ok = std::fclose(file) == 0 && ok;
-        std::error_code ec;
-        if (!ok) {
-            std::filesystem::remove(temp, ec);
-            Fail(FileErrorText(code), "cannot write " + path);
-        }
-        std::filesystem::rename(temp, path, ec);
-        if (ec) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            Fail(FileErrorText(ec.value()), "cannot put " + path + " in place");
-        }
-        return;
-    }
-    Fail(IoErrorText(EEXIST), "cannot create a temporary file beside " + path);
+    ReportFile file;
+    file.Create(path, "the file");
+    file.WriteBytes(bytes);
+    file.Commit();
 }
 
 // --- Runs ---

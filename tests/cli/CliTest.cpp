@@ -1,6 +1,7 @@
 // zantrel-cli end to end: naming of reports, settings, errors, and files never lost.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -159,14 +160,19 @@ TEST_F(CliTest, AReportThatCannotBeWrittenKeepsTheEarlierOne) {
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
-// The runs themselves succeed, but a summary that cannot be put in place is an error.
+// The runs themselves succeed, but a summary that cannot be put in place is an error:
+// a folder, or a pipe (or device) that the rename would replace with a plain file.
 TEST_F(CliTest, ASummaryThatCannotBeWrittenFailsTheRun) {
     std::string data = Write("run1.dat", Silicon(true));
     fs::create_directories(dir_ / "summary.csv");
-    EXPECT_NE(Run("--summary " + (dir_ / "summary.csv").string() + " " + data), 0);
-    EXPECT_NE(err_.find("summary.csv: "), std::string::npos) << err_;
+    ASSERT_EQ(mkfifo((dir_ / "pipe.csv").c_str(), 0600), 0);
+    for (const char* target : {"summary.csv", "pipe.csv"}) {
+        EXPECT_NE(Run("--summary " + (dir_ / target).string() + " " + data), 0) << target;
+        EXPECT_NE(err_.find(std::string(target) + ": "), std::string::npos) << err_;
+    }
     EXPECT_TRUE(fs::exists(dir_ / "run1.out"));
     EXPECT_TRUE(fs::is_directory(dir_ / "summary.csv"));
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe.csv"));
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
