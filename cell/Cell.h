@@ -20,6 +20,8 @@ void SetJobDefaults(RefinementJob& job);
 // Reads InputFileName, writes the report to OutputFileName and returns the results;
 // throws RunError, files closed either way.
 Results RunRefinement(RefinementJob& job);
+// Reads InputFileName and returns the results; no report is written.
+Results RefineFile(RefinementJob& job);
 // The same run on data held in memory: no file is read or written.
 Results RefineData(RefinementJob& job, std::string_view data, std::string_view name = "data");
 // RefineData, and the report's bytes.

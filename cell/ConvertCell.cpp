@@ -1,4 +1,9 @@
-// Reciprocal <-> direct cell: the same formulas serve both directions.
+// Reciprocal <-> direct cell: the same formulas serve both directions. They are the
+// relations between direct and reciprocal lattice parameters in International Tables
+// for Crystallography Vol. C (2006), ch. 1.1 (E. Koch), section 1.1.1.1, pp. 2-3:
+// a = b* c* sin(alpha*) / V*, cos(alpha) = (cos(beta*) cos(gamma*) - cos(alpha*)) /
+// (sin(beta*) sin(gamma*)) and cyclically, V* = a* b* c* sqrt(1 - cos^2(alpha*) -
+// cos^2(beta*) - cos^2(gamma*) + 2 cos(alpha*) cos(beta*) cos(gamma*)), V = 1 / V*.
 
 #include <cmath>
 

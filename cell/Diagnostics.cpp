@@ -2,7 +2,8 @@
 // final refinement, for the deletion of each observation in turn. The formulas are the
 // first-order deletion statistics of Belsley, Kuh & Welsch, "Regression Diagnostics"
 // (Wiley, 1980), pp. 13-19 (hat, DFBETA, DFFITS, RSTUDENT, s(i)); the cut-offs 2p/n,
-// 2 sqrt(p/n) and 2 are their size-adjusted limits, pp. 27-30.
+// 2 sqrt(p/n) and 2 are their size-adjusted limits, pp. 27-30. The DfBetas limit of
+// 32.5 % of a parameter's sigma is this program's own fixed rule, not their 2 / sqrt(n).
 
 #include <cmath>
 #include <vector>

@@ -124,12 +124,7 @@ void BuildDesignRow(RefinementJob& job, int i, int h, int k, int l) {
 }  // namespace
 
 void ReadReflections(RefinementJob& job) {
-    job.IsCubic = job.CrystalSystem == 1;
-    job.IsTetragonal = job.CrystalSystem == 2;
-    job.IsHexagonal = job.CrystalSystem == 3;
-    job.IsOrthorhombic = job.CrystalSystem == 4;
-    job.IsMonoclinic = job.CrystalSystem == 5;
-    job.IsTriclinic = job.CrystalSystem == 6;
+    SetSystemFlags(job);
     job.EndOfData = false;
     job.TooManyReflections = false;
     TextReader& in = job.InputFile;

@@ -10,6 +10,7 @@
 #include "cell/Format.h"
 #include "cell/Messages.h"
 #include "cell/ReportFile.h"
+#include "cell/Windows1252.h"
 
 namespace zantrel {
 
@@ -123,6 +124,7 @@ private:
                                                                       : "Q";
         // Q is printed to six decimals in eight columns, the others to four in six.
         const int w = s_.minimised == Quantity::Q ? 8 : 6, d = s_.minimised == Quantity::Q ? 6 : 4;
+        // One blank after the first "=" only: the line as it has always been printed.
         out_.Line("sd (" + name + ") = " + FixedField(f.sd, w, d) + "  aad (" + name + ") =" + FixedField(f.aad, w, d) +
                   "  maxdev (" + name + ") =" + FixedField(f.maxdev, w, d));
         out_.Line("sigmafit = " + FixedField(r_.sigmaFit, 7, 4));
@@ -139,7 +141,7 @@ private:
     void WriteCorrelations() {
         const int p = int(r_.parameters.size());
         out_.Empty(3);
-        out_.Line(" correlation matrix : ");
+        out_.Line(" correlation matrix : ");  // the blanks before and after are kept on purpose
         std::string heads(9, ' ');
         for (const RefinedParameter& q : r_.parameters) heads += StrField(q.label, 9);
         out_.Line(heads);
@@ -216,6 +218,7 @@ private:
                                FixedField(row.dObs, 14, 5) + FixedField(row.dCalc, 10, 5) +
                                FixedField(Extended(row.dObs) - row.dCalc, 10, 5);
             const bool minimisedD = s_.minimised == Quantity::D;
+            // Minimising d, the mark stands before the observed position, in its first column.
             if (minimisedD && row.marked) line += "*" + FixedField(row.positionObs, 11, 3);
             else line += FixedField(row.positionObs, 12, 3);
             if (row.positionCalc)
@@ -229,6 +232,7 @@ private:
         if (!r_.observed) return;
         const ResidualStatistics& o = *r_.observed;
         const char* name = o.quantity == Quantity::Energy ? "E" : o.quantity == Quantity::TwoTheta ? "2T" : "d";
+        // A leading blank, and no blank in "maxdev(", unlike the line of block E: kept as printed.
         out_.Line(std::string(" sd (") + name + ") = " + FixedField(o.sd, 6, 4) + "  aad (" + name + ") =" +
                   FixedField(o.aad, 6, 4) + "  maxdev(" + name + ") =" + FixedField(o.maxdev, 6, 4));
     }
@@ -251,6 +255,7 @@ private:
         out_.Line("Regression diagnostics (for deletion of each observation i):");
         out_.Empty(2);
         if (full) {
+            // The blank after the colon is part of the line users know.
             out_.Line("(a) Diagnostics associated with the fit and influence of each observation : ");
             out_.Line("    * = potentially deleterious or influential observations");
         } else {

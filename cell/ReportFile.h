@@ -7,9 +7,6 @@
 
 namespace zantrel {
 
-// Report literals are written in UTF-8 in the source; the report is Windows-1252.
-std::string ToWindows1252(std::string_view utf8);
-
 // A title from the data file as report bytes: UTF-8 text (a byte-order mark dropped)
 // becomes Windows-1252, '?' for what that code page lacks; other bytes stay as they are,
 // since a file that is not UTF-8 is most likely Windows-1252 already.
@@ -24,27 +21,22 @@ public:
     ReportFile& operator=(const ReportFile&) = delete;
     ~ReportFile();
 
-    // Creates the temporary file at once, so an unwritable folder fails early.
-    void Create(const std::string& path);
+    // Creates the temporary file at once, so an unwritable folder fails early. `what`
+    // names the file in messages.
+    void Create(const std::string& path, const std::string& what = "the report");
     // In memory only: the bytes stay in Text(); Commit writes nothing.
     void CreateInMemory();
     void Commit();
     void Discard();
 
-    // Appends a literal (converted to Windows-1252) or bytes taken as they are.
-    void Write(std::string_view utf8) { text_ += ToWindows1252(utf8); }
+    // Appends report bytes (Windows-1252) as they are.
     void WriteBytes(std::string_view bytes) { text_ += bytes; }
-    void WriteLn() { text_ += "\r\n"; }
-    void WriteLn(std::string_view utf8) {
-        Write(utf8);
-        WriteLn();
-    }
 
     const std::string& Text() const { return text_; }
     const std::string& Path() const { return path_; }
 
 private:
-    std::string path_;
+    std::string path_, what_;
     std::string tempPath_;
     std::FILE* file_ = nullptr;  // the temporary file, open from Create to Commit
     std::string text_;

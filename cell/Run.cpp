@@ -114,6 +114,12 @@ Results RunRefinement(RefinementJob& job) {
     return std::move(run.results);
 }
 
+Results RefineFile(RefinementJob& job) {
+    RunScope scope{job};
+    job.InputFile.Open(job.InputFileName);
+    return Refine(job).results;
+}
+
 Results RefineData(RefinementJob& job, std::string_view data, std::string_view name) {
     return RefineInMemoryWithReport(job, data, name).results;
 }

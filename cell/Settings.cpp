@@ -6,6 +6,7 @@ namespace zantrel {
 
 void ApplySettings(const RefinementSettings& s, RefinementJob& job) {
     job.CrystalSystem = int(s.system);
+    SetSystemFlags(job);
     job.DataIs2Theta = s.data == Quantity::TwoTheta;
     job.DataIsEnergy = s.data == Quantity::Energy;
     job.MinimiseOn2Theta = s.minimised == Quantity::TwoTheta;
@@ -16,6 +17,15 @@ void ApplySettings(const RefinementSettings& s, RefinementJob& job) {
     job.RefineZeroShift = s.zeroShift;
     job.ZeroShiftRequested = s.zeroShift;
     job.FullDiagnostics = s.fullDiagnostics;
+}
+
+void SetSystemFlags(RefinementJob& job) {
+    job.IsCubic = job.CrystalSystem == 1;
+    job.IsTetragonal = job.CrystalSystem == 2;
+    job.IsHexagonal = job.CrystalSystem == 3;
+    job.IsOrthorhombic = job.CrystalSystem == 4;
+    job.IsMonoclinic = job.CrystalSystem == 5;
+    job.IsTriclinic = job.CrystalSystem == 6;
 }
 
 RefinementSettings SettingsOf(const RefinementJob& job) {

@@ -30,6 +30,8 @@ struct RefinementSettings {
 // The job's settings flags from the values, and back.
 void ApplySettings(const RefinementSettings& settings, RefinementJob& job);
 RefinementSettings SettingsOf(const RefinementJob& job);
+// The IsCubic ... IsTriclinic flags from job.CrystalSystem (all false when it is out of range).
+void SetSystemFlags(RefinementJob& job);
 
 // A header line's six-character tokens ("    tt", "     e", "     d", anything else
 // for Q or d), right-justified as ReadToken returns them.

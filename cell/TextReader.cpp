@@ -13,7 +13,7 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Skips an optional sign and a run of digits; returns how many digits.
+// Skips a run of digits; returns how many.
 std::size_t SkipDigits(std::string_view s, std::size_t& i) {
     std::size_t start = i;
     while (i < s.size() && IsDigit(s[i])) ++i;
@@ -25,6 +25,34 @@ std::string Quoted(std::string_view word) {
     if (word.size() <= shown) return "\"" + std::string(word) + "\"";
     return "\"" + std::string(word.substr(0, shown)) + "...\" (" + std::to_string(word.size()) +
            " characters)";
+}
+
+// For a nonzero number in a form IsRealText accepts, the power of ten k with
+// 10^(k-1) <= |x| < 10^k, near enough to tell a number too large for a double from
+// one too small. Exponents beyond any double saturate.
+long long DecimalOrder(std::string_view s) {
+    constexpr long long Saturated = 1LL << 60;
+    std::size_t i = s[0] == '+' || s[0] == '-' ? 1 : 0;
+    std::size_t start = i;
+    SkipDigits(s, i);
+    std::string_view whole = s.substr(start, i - start);
+    std::string_view fraction;
+    if (i < s.size() && s[i] == '.') {
+        start = ++i;
+        SkipDigits(s, i);
+        fraction = s.substr(start, i - start);
+    }
+    long long exponent = 0;
+    if (i < s.size()) {  // after 'e' or 'E'
+        std::string_view e = s.substr(i + 1);
+        if (e.front() == '+') e.remove_prefix(1);
+        auto [end, ec] = std::from_chars(e.data(), e.data() + e.size(), exponent);
+        if (ec != std::errc() || exponent > Saturated || exponent < -Saturated)
+            exponent = e.front() == '-' ? -Saturated : Saturated;
+    }
+    std::size_t lead = whole.find_first_not_of('0');
+    if (lead != std::string_view::npos) return static_cast<long long>(whole.size() - lead) + exponent;
+    return exponent - static_cast<long long>(fraction.find_first_not_of('0'));
 }
 
 }  // namespace
@@ -145,10 +173,8 @@ double TextReader::ReadReal() {
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // Too small for a double reads as zero, as the x87 loader would round it;
-        // too large is an error.
-        bool negativeExponent = digits.find("e-") != std::string_view::npos ||
-                                digits.find("E-") != std::string_view::npos;
-        if (!negativeExponent) FailNumber(word);
+        // too large is an error, whether the exponent or the digits make it so.
+        if (DecimalOrder(digits) > 0) FailNumber(word);
         return digits.front() == '-' ? -0.0 : 0.0;
     }
     if (ec != std::errc() || end != digits.data() + digits.size()) FailNumber(word);

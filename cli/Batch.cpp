@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "cell/Margins.h"
+#include "plot/Export.h"
 
 namespace zantrel::cli {
 
@@ -41,32 +42,10 @@ std::string SiblingPath(const std::string& path, const std::string& extension) {
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string temp = path + ".tmp" + std::to_string(attempt);
-        errno = 0;
-        std::FILE* file = std::fopen(temp.c_str(), "wbx");
-        if (file == nullptr) {
-            if (errno == EEXIST) continue;
-            Fail(FileErrorText(errno), "cannot create " + path);
-        }
-        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        ok = std::fflush(file) == 0 && ok;
-        int code = errno;
-        ok = std::fclose(file) == 0 && ok;
-        std::error_code ec;
-        if (!ok) {
-            std::filesystem::remove(temp, ec);
-            Fail(FileErrorText(code), "cannot write " + path);
-        }
-        std::filesystem::rename(temp, path, ec);
-        if (ec) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            Fail(FileErrorText(ec.value()), "cannot put " + path + " in place");
-        }
-        return;
-    }
-    Fail(IoErrorText(EEXIST), "cannot create a temporary file beside " + path);
+    ReportFile file;
+    file.Create(path, "the file");
+    file.WriteBytes(bytes);
+    file.Commit();
 }
 
 // --- Runs ---
@@ -82,6 +61,18 @@ void WriteBeside(const FileResult& r, const std::string& path, const std::string
     if (SameFile(path, r.file))
         Fail("The output would replace the data file", path + " is both; rename the data file");
     WriteFileAtomically(path, bytes);
+}
+
+// Writes what a refined run gives; after a halted run, removes the file of an earlier
+// run, which would disagree with the report.
+template <class Text>
+void WriteOrRemove(const FileResult& r, const std::string& path, Text text) {
+    if (r.status == RunStatus::Ok) {
+        WriteBeside(r, path, text(r));
+    } else if (!SameFile(path, r.file)) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
 }
 
 }  // namespace
@@ -104,16 +95,10 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.refined = !r.results.halted;
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
-        if (options.cif) {
-            const std::string cif = SiblingPath(r.report, ".cif");
-            if (r.status == RunStatus::Ok) {
-                WriteBeside(r, cif, CifText(r));
-            } else if (!SameFile(cif, r.file)) {
-                // A halted run has no cell: a CIF of an earlier run would disagree with the report.
-                std::error_code ec;
-                std::filesystem::remove(cif, ec);
-            }
-        }
+        if (options.cif) WriteOrRemove(r, SiblingPath(r.report, ".cif"), CifText);
+        if (options.plot) WriteOrRemove(r, SiblingPath(r.report, ".svg"), [](const FileResult& f) {
+            return plot::ResultsSvg(f.results);
+        });
         if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;

@@ -5,36 +5,11 @@
 
 #include <cmath>
 
+#include "cell/Windows1252.h"
+
 namespace zantrel::cli {
 
 namespace {
-
-// The code points of the bytes 0x80..0x9F in Windows-1252, the report's code page;
-// the five bytes it leaves undefined become U+FFFD.
-constexpr char32_t Windows1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-// Decodes UTF-8; false at the first malformed, overlong or surrogate sequence.
-bool DecodeUtf8(const std::string& bytes, std::u32string& out) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        int length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + std::size_t(length) > bytes.size()) return false;
-        char32_t code = length == 1 ? c : c & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(bytes[i + std::size_t(k)]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t Least[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < Least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        out += code;
-        i += std::size_t(length);
-    }
-    return true;
-}
 
 void AppendEscape(std::string& out, unsigned code) {
     static constexpr char Hex[] = "0123456789abcdef";
@@ -238,10 +213,7 @@ std::string JsonString(const std::string& bytes) {
     std::u32string text;
     if (!DecodeUtf8(bytes, text)) {
         text.clear();
-        for (char c : bytes) {
-            auto b = static_cast<unsigned char>(c);
-            text += b >= 0x80 && b < 0xA0 ? Windows1252High[b - 0x80] : char32_t(b);
-        }
+        DecodeUtf8(Windows1252ToUtf8(bytes), text);
     }
     std::string out = "\"";
     for (char32_t c : text) {

@@ -80,6 +80,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("--extended", options.extended,
                  "refine in extended precision only, without the checked double-precision path "
                  "(the reports are the same; ZANTREL_EXTENDED=1 does the same)");
+    app.add_flag("--plot", options.plot,
+                 "also draw the residual and influence plots beside each report (.svg), and with "
+                 "--summary the refined parameters across the files beside the table");
     std::vector<std::string> arguments;
     app.add_option("FILE", arguments,
                    "data files to refine; @LIST reads the file names from the lines of LIST, and a "

@@ -19,6 +19,8 @@ struct Options {
     bool cif = false;     // a CIF block beside each report
     bool json = false;    // a JSON document beside each report
     bool extended = false;  // every run in extended precision, none checked in double
+    bool plot = false;    // an SVG of the residual and influence plots beside each report,
+                          // and of the series beside the summary table
 };
 
 // Parses argv; returns the exit code to use now (help, usage error), or -1 to run.

@@ -15,6 +15,7 @@
 #include "cell/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
+#include "plot/Export.h"
 
 using namespace zantrel;
 
@@ -69,6 +70,21 @@ private:
     std::size_t width_ = 0;
 };
 
+// The refined parameters of the batch, beside its summary table.
+bool WriteSeriesPlot(const std::string& summary, const std::vector<cli::FileResult>& results) {
+    std::vector<plot::SeriesRun> runs;
+    for (const cli::FileResult& r : results)
+        runs.push_back({r.file, r.status == cli::RunStatus::Ok ? &r.results : nullptr});
+    const std::string path = cli::SiblingPath(summary, ".svg");
+    try {
+        cli::WriteFileAtomically(path, plot::SeriesSvg(runs));
+        return true;
+    } catch (const std::exception& e) {
+        std::cerr << path << ": " << e.what() << "\n";
+        return false;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +92,9 @@ int main(int argc, char** argv) {
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
     if (options.extended) SetExtendedOnly(true);
+    // Drawing text needs a QGuiApplication; without --plot the program starts no Qt.
+    std::unique_ptr<QObject> gui;
+    if (options.plot) gui = plot::StartHeadlessGui();
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
     auto done = [&](const cli::FileResult& r, std::size_t index) {
@@ -99,6 +118,7 @@ int main(int argc, char** argv) {
             ++failures;
             std::cerr << options.summary << ": " << e.what() << "\n";
         }
+        if (options.plot) failures += WriteSeriesPlot(options.summary, results) ? 0 : 1;
     }
     return failures > 0 ? 1 : 0;
 }

@@ -27,6 +27,8 @@ namespace {
 inline constexpr std::size_t SettingsBytes = 3;
 
 constexpr std::array<int, 9> CrystalSystems = {1, 2, 3, 4, 5, 6, 0, 7, -1};
+constexpr Quantity DataKinds[4] = {Quantity::TwoTheta, Quantity::Energy, Quantity::D, Quantity::D};
+constexpr Quantity Minimised[4] = {Quantity::TwoTheta, Quantity::D, Quantity::Energy, Quantity::Q};
 // What a user can type into the two edits: usual values, and values no instrument has.
 constexpr std::array<double, 16> Wavelengths = {1.540593, 0.709300, 1.936042, 2.289700,
                                                 0.5594075, 0.1, 0.4, 3.0,
@@ -74,17 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     RefinementJob job;
     SetJobDefaults(job);
-    job.CrystalSystem = CrystalSystems[s[0] % CrystalSystems.size()];
-    int kind = s[1] & 3, minimise = (s[1] >> 2) & 3;
-    job.DataIs2Theta = kind == 0;
-    job.DataIsEnergy = kind == 1;
-    job.MinimiseOn2Theta = minimise == 0;
-    job.MinimiseOnD = minimise == 1;
-    job.MinimiseOnEnergy = minimise == 2;
-    job.RefineZeroShift = job.ZeroShiftRequested = (s[1] & 0x10) != 0;
-    job.FullDiagnostics = (s[1] & 0x20) != 0;
-    job.Wavelength = Wavelengths[s[2] & 15];
-    job.Beam2Theta = BeamAngles[s[2] >> 4];
+    RefinementSettings settings;
+    settings.system = CrystalSystem(CrystalSystems[s[0] % CrystalSystems.size()]);
+    settings.data = DataKinds[s[1] & 3];
+    settings.minimised = Minimised[(s[1] >> 2) & 3];
+    settings.zeroShift = (s[1] & 0x10) != 0;
+    settings.fullDiagnostics = (s[1] & 0x20) != 0;
+    settings.wavelength = Wavelengths[s[2] & 15];
+    settings.beam2Theta = BeamAngles[s[2] >> 4];
+    ApplySettings(settings, job);
 
     try {
         std::string report = RunRefinementInMemory(job, data, "fuzz.dat");
@@ -96,8 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if ((s[1] & 0xc0) == 0xc0) {
         RefinementJob fresh;
         SetJobDefaults(fresh);
-        fresh.FullDiagnostics = job.FullDiagnostics;
-        fresh.Beam2Theta = job.Beam2Theta;
+        RefinementSettings kept = SettingsOf(fresh);
+        kept.fullDiagnostics = settings.fullDiagnostics;
+        kept.beam2Theta = settings.beam2Theta;
+        ApplySettings(kept, fresh);
         std::string expected = Outcome(fresh, SoundFile);
         std::string again = Outcome(job, SoundFile);
         if (again != expected) Require("a run left the job changed for the next run", again);

@@ -71,6 +71,7 @@ struct Marquardt {
     void Step(bool final = false) {
         BuildNormalEquations();
         for (int retry = 0;; ++retry) {
+            // Gives up when retries = MaxRetries = 1000, none of them accepted.
             if (retry == MaxRetries)
                 Fail("The refinement did not converge",
                      "no step lowered the sum of squares after " + std::to_string(MaxRetries) +
@@ -154,11 +155,12 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
     PassSummary summary;
     summary.tolerance = m.tau;
     for (int steps = 1;; ++steps) {
-        // Bounded: inconsistent data can keep chi2 wandering for ever.
+        // Gives up when steps > MaxSteps = 500: inconsistent data can keep chi2 wandering for ever.
         if (steps > MaxSteps)
             Fail("The refinement did not converge",
                  "the sum of squares was still changing after " + std::to_string(MaxSteps) +
                      " steps");
+        // lambda >= 1e-9 at the start of each step: the damping never vanishes before the final step.
         if (m.lambda < 1e-9) m.lambda = 1e-9;
         double before = job.ResidualSquares;
         m.Step();

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${ZANTREL_FUZZ_BUILD:-build-fuzz}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DZANTREL_BUILD_FUZZ=ON -DZANTREL_BUILD_TESTS=OFF -DZANTREL_BUILD_GUI=OFF >/dev/null
+      -DZANTREL_BUILD_FUZZ=ON -DZANTREL_BUILD_TESTS=OFF -DZANTREL_BUILD_GUI=OFF -DZANTREL_BUILD_PYTHON=OFF >/dev/null
 cmake --build "$build" --target zantrel_fuzz -j"${ZANTREL_JOBS:-$(nproc)}"
 work="$build/fuzz-run"
 mkdir -p "$work/corpus" "$work/artifacts"

@@ -66,6 +66,10 @@ void QtPlatform::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QCoreApplication::applicationName(), text);
 }
 
+void QtPlatform::ShowError(QWidget* parent, const QString& text) {
+    QMessageBox::warning(parent, QCoreApplication::applicationName(), text);
+}
+
 Answer QtPlatform::AskYesNoCancel(QWidget* parent, const QString& text) {
     const auto pressed = QMessageBox::warning(
         parent, QCoreApplication::translate("Platform", "Warning"), text,

@@ -24,7 +24,9 @@ public:
     // True when the user confirmed; then dialog.FileName holds the chosen path.
     virtual bool GetOpenFileName(QWidget* parent, FileDialog& dialog) = 0;
     virtual bool GetSaveFileName(QWidget* parent, FileDialog& dialog) = 0;
+    // A plain notice ("Cannot find ..."), and an error: something failed and was not done.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
     // A warning with the buttons Yes, No and Cancel.
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
 };
@@ -35,6 +37,7 @@ public:
     bool GetOpenFileName(QWidget* parent, FileDialog& dialog) override;
     bool GetSaveFileName(QWidget* parent, FileDialog& dialog) override;
     void ShowMessage(QWidget* parent, const QString& text) override;
+    void ShowError(QWidget* parent, const QString& text) override;
     Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
 };
 

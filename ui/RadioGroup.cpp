@@ -7,6 +7,20 @@
 
 namespace zantrel {
 
+void KeepTabStopOnChecked(const QList<QAbstractButton*>& buttons) {
+    auto update = [buttons] {
+        const bool anyChecked =
+            std::any_of(buttons.begin(), buttons.end(), [](auto* b) { return b->isChecked(); });
+        for (QAbstractButton* button : buttons) {
+            const bool stop = button->isChecked() || (!anyChecked && button == buttons.first());
+            button->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    };
+    for (QAbstractButton* button : buttons)
+        QObject::connect(button, &QAbstractButton::toggled, button, update);
+    update();
+}
+
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
     for (const QString& text : items) {
@@ -15,6 +29,7 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
         items_.push_back(item);
     }
     connect(group_, &QButtonGroup::idClicked, this, &TRadioGroup::Click);
+    KeepTabStopOnChecked(group_->buttons());
 }
 
 int TRadioGroup::ItemIndex() const { return group_->checkedId(); }

@@ -5,10 +5,15 @@
 #include <QStringList>
 #include <QVector>
 
+class QAbstractButton;
 class QButtonGroup;
 class QRadioButton;
 
 namespace zantrel {
+
+// Exclusive buttons make one Tab stop, on the checked button (the first while none is):
+// Tab enters the set where its choice is, and the arrow keys move and choose inside it.
+void KeepTabStopOnChecked(const QList<QAbstractButton*>& buttons);
 
 class TRadioGroup : public QGroupBox {
     Q_OBJECT

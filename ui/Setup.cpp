@@ -1,11 +1,11 @@
 #include "ui/Setup.h"
 
-#include <cmath>
-
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,11 +14,22 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "cell/Margins.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"
 
 namespace zantrel {
+
+namespace {
+
+// By identity, links included; a path that names no file is no file at all.
+bool SameExistingFile(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+}  // namespace
 
 TMainForm::TMainForm(Platform& platform, QWidget* parent)
     : QDialog(parent), platform_(platform) {
@@ -90,6 +101,8 @@ void TMainForm::CreateControls() {
     EditBeam2theta->setGeometry(90, 134, 57, 24);
     EditBeam2theta->setEnabled(false);
     LabelBeam2theta->setBuddy(EditBeam2theta);
+    KeepTabStopOnChecked({RadioButtonDspace, RadioButton2theta, RadioButtonEnergies});
+    for (QLineEdit* edit : {EditLambda, EditBeam2theta}) edit->installEventFilter(this);
 
     RadioGroupSystem = new TRadioGroup(
         QStringLiteral("Crystal System:"),
@@ -121,6 +134,16 @@ void TMainForm::CreateControls() {
     QFont creditFont = font();
     creditFont.setBold(false);
     LabelCredit->setFont(creditFont);
+
+    // In the strip between the groups and the buttons, right of the credit panel.
+    LabelSettings = new QLabel(this);
+    LabelSettings->setGeometry(213, 216, 251, 14);
+    LabelSettings->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelSettings->setFont(creditFont);
+
+    ActionShowReport = new QAction(QStringLiteral("Show report"), this);
+    ActionShowReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    addAction(ActionShowReport);
 }
 
 // The radio groups, Run and Exit, the input-data group, the check boxes.
@@ -147,51 +170,93 @@ void TMainForm::ConnectHandlers() {
     connect(CheckBoxZeroShift, &QCheckBox::clicked, this, &TMainForm::CheckBoxZeroShiftClick);
     connect(ButtonRun, &QPushButton::clicked, this, &TMainForm::ButtonRunClick);
     connect(ButtonExit, &QPushButton::clicked, this, &TMainForm::ButtonExitClick);
+    connect(ActionShowReport, &QAction::triggered, this, &TMainForm::ActionShowReportClick);
 }
 
 void TMainForm::FormCreate() {
     show();
     SetJobDefaults(Job);
+    // The first stop of the tab order: the crystal system's choice.
+    RadioGroupSystem->Item(RadioGroupSystem->ItemIndex())->setFocus();
 }
 
-void TMainForm::ReadSetting(const QLineEdit* edit, double& setting) {
-    bool ok = false;
-    const double value = QLocale().toDouble(edit->text(), &ok);
-    // Infinity and NaN parse, but no run could use them.
-    if (!ok || !std::isfinite(value)) {
-        platform_.ShowMessage(
-            this, QStringLiteral("'%1' is not a valid floating point value").arg(edit->text()));
-        return;
+double& TMainForm::SettingOf(const QLineEdit* edit) {
+    return edit == EditLambda ? Job.Wavelength : Job.Beam2Theta;
+}
+
+bool TMainForm::ReadSetting(QLineEdit* edit, double& setting, Tell tell) {
+    const QString text = edit->text();
+    if (ParseSetting(text, setting)) {
+        edit->setStyleSheet({});
+        edit->setToolTip({});
+        toldText_.remove(edit);
+        return true;
     }
-    setting = value;
+    const QString message = InvalidSettingMessage(text);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #d00000; }"));
+    edit->setToolTip(message);
+    const auto told = toldText_.constFind(edit);
+    const bool toldAlready = told != toldText_.cend() && *told == text;
+    if (tell == Tell::Always || (tell == Tell::OncePerText && !toldAlready)) {
+        toldText_.insert(edit, text);
+        platform_.ShowError(this, message);
+    }
+    return false;
+}
+
+bool TMainForm::ReadEnabledSettings() {
+    for (QLineEdit* edit : {EditLambda, EditBeam2theta}) {
+        if (edit->isEnabled() && !ReadSetting(edit, SettingOf(edit), Tell::Always)) {
+            edit->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && (watched == EditLambda || watched == EditBeam2theta)) {
+        // A message box or another window taking the focus is no end of typing.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            auto* edit = static_cast<QLineEdit*>(watched);
+            ReadSetting(edit, SettingOf(edit), Tell::OncePerText);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TMainForm::EnableSettingBoxes() {
+    EditLambda->setEnabled(RadioButton2theta->isChecked());
+    EditBeam2theta->setEnabled(RadioButtonEnergies->isChecked());
 }
 
 void TMainForm::RadioButtonDspaceClick() {
-    EditLambda->setEnabled(false);
-    EditBeam2theta->setEnabled(false);
+    EnableSettingBoxes();
     Job.DataIs2Theta = false;
     Job.DataIsEnergy = false;
 }
 
 void TMainForm::RadioButton2thetaClick() {
-    EditLambda->setEnabled(true);
-    EditBeam2theta->setEnabled(false);
+    EnableSettingBoxes();
     Job.DataIs2Theta = true;
     Job.DataIsEnergy = false;
-    ReadSetting(EditLambda, Job.Wavelength);
+    ReadSetting(EditLambda, Job.Wavelength, Tell::Never);
 }
 
 void TMainForm::RadioButtonEnergiesClick() {
-    EditBeam2theta->setEnabled(true);
-    EditLambda->setEnabled(false);
+    EnableSettingBoxes();
     Job.DataIsEnergy = true;
     Job.DataIs2Theta = false;
-    ReadSetting(EditBeam2theta, Job.Beam2Theta);
+    ReadSetting(EditBeam2theta, Job.Beam2Theta, Tell::Never);
 }
 
-void TMainForm::EditLambdaChange() { ReadSetting(EditLambda, Job.Wavelength); }
+// Typing only marks the box: a message box would swallow the next keystrokes.
+void TMainForm::EditLambdaChange() { ReadSetting(EditLambda, Job.Wavelength, Tell::Never); }
 
-void TMainForm::EditBeam2thetaChange() { ReadSetting(EditBeam2theta, Job.Beam2Theta); }
+void TMainForm::EditBeam2thetaChange() {
+    ReadSetting(EditBeam2theta, Job.Beam2Theta, Tell::Never);
+}
 
 void TMainForm::RadioGroupSystemClick() { Job.CrystalSystem = RadioGroupSystem->ItemIndex() + 1; }
 
@@ -210,6 +275,7 @@ void TMainForm::CheckBoxZeroShiftClick() {
 }
 
 void TMainForm::ButtonRunClick() {
+    if (!ReadEnabledSettings()) return;
     // The close check may ask to save edits; whatever the answer, the run goes on.
     if (textWForm_ && textWForm_->isVisible()) textWForm_->close();
 
@@ -220,24 +286,42 @@ void TMainForm::ButtonRunClick() {
 
     ButtonExit->setEnabled(false);
     ButtonRun->setEnabled(false);
-    try {
-        RunChosenFile();
-    } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
-    } catch (const std::exception& e) {
-        platform_.ShowMessage(this, QString::fromLocal8Bit(e.what()));
+    if (platform_.GetOpenFileName(this, OpenDialog1) && !OpenDialog1.FileName.isEmpty()) {
+        const RefinementSettings before = WindowSettingsOf(Job);
+        try {
+            RunChosenFile();
+        } catch (const FileError& e) {
+            platform_.ShowError(this, e.Message);
+        } catch (const std::exception& e) {
+            platform_.ShowError(this, QString::fromLocal8Bit(e.what()));
+        }
+        // Also after a failure: the header line may have been read before it.
+        ShowSettingsInForce(before);
     }
     ButtonExit->setEnabled(true);
     ButtonRun->setEnabled(true);
 }
 
 void TMainForm::RunChosenFile() {
-    if (!platform_.GetOpenFileName(this, OpenDialog1) || OpenDialog1.FileName.isEmpty()) return;
-
+    ForgetHeader(Job);
     // The core takes paths in the local 8-bit encoding, as the C++ streams do.
     Job.InputFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
     Job.OutputFileName = ReportPathFor(Job.InputFileName);
-    RunRefinement(Job);
+    const QString reportPath = QFile::decodeName(QByteArray::fromStdString(Job.OutputFileName));
+    if (SameExistingFile(OpenDialog1.FileName, reportPath)) {
+        const QString name = QFileInfo(reportPath).fileName();
+        throw FileError(
+            QStringLiteral("%1 was not run: its report would be written to %1 and replace it.\n"
+                           "Reports always get the extension .out. Rename the data file, "
+                           "for example to %2, and run it again.")
+                .arg(name, QFileInfo(reportPath).completeBaseName() + QStringLiteral(".dat")));
+    }
+    // One run at a click needs no speed; the extended path gives the reference values
+    // that the plots' tooltips print beside the report.
+    const Results results = [&] {
+        ExtendedScope reference;
+        return RunRefinement(Job);
+    }();
 
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
@@ -245,12 +329,53 @@ void TMainForm::RunChosenFile() {
     ButtonRun->setDefault(false);
 
     if (!textWForm_) return;
-    const QString reportPath = QFile::decodeName(QByteArray::fromStdString(Job.OutputFileName));
     textWForm_->setWindowTitle(reportPath);
     textWForm_->SetCurrentFile(reportPath);
     textWForm_->LoadFromFile(reportPath);
+    textWForm_->FitWidthToText();
+    reportShown_ = true;
+    // Shown, not activated: the main window keeps the keyboard, where Enter now exits.
+    textWForm_->show();
+    textWForm_->ShowResults(results);
+    textWForm_->raise();
+}
+
+void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {
+    const RefinementSettings now = WindowSettingsOf(Job);
+    ShowSettings(now);
+    const QString name = QFileInfo(OpenDialog1.FileName).fileName();
+    QString text;
+    if (HeaderWasRead(Job)) text = QStringLiteral("settings from the header of %1").arg(name);
+    // Without a header a run can still lower the crystal system, or let the zero
+    // shift choose the minimised quantity; later runs keep that too.
+    else if (now != before) text = QStringLiteral("settings changed by the run of %1").arg(name);
+    LabelSettings->setToolTip(text);
+    LabelSettings->setText(
+        LabelSettings->fontMetrics().elidedText(text, Qt::ElideMiddle, LabelSettings->width()));
+}
+
+void TMainForm::ShowSettings(const RefinementSettings& shown) {
+    RadioGroupSystem->SetItemIndex(int(shown.system) - 1);
+    RadioGroupMin->SetItemIndex(MinimiseButtonIndex(shown.minimised));
+    QRadioButton* const dataButtons[] = {RadioButtonDspace, RadioButton2theta, RadioButtonEnergies};
+    dataButtons[DataButtonIndex(shown.data)]->setChecked(true);
+    EnableSettingBoxes();
+    ShowNumber(EditLambda, shown.wavelength);
+    ShowNumber(EditBeam2theta, shown.beam2Theta);
+}
+
+// The box keeps its text while that already reads as the value ("1.540593" stays).
+void TMainForm::ShowNumber(QLineEdit* edit, double value) {
+    double shown = 0;
+    if (ParseSetting(edit->text(), shown) && shown == value) return;
+    edit->setText(QLocale().toString(value, 'f', QLocale::FloatingPointShortest));
+}
+
+void TMainForm::ActionShowReportClick() {
+    if (!textWForm_ || !reportShown_) return;
     textWForm_->show();
     textWForm_->raise();
+    textWForm_->activateWindow();
 }
 
 void TMainForm::ButtonExitClick() { close(); }
@@ -260,6 +385,12 @@ void TMainForm::reject() {
 }
 
 // Closing the main window ends the program; QDialog would route it through reject().
-void TMainForm::closeEvent(QCloseEvent* event) { event->accept(); }
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (textWForm_ && textWForm_->isVisible() && !textWForm_->close()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
 
 }  // namespace zantrel

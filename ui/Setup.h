@@ -2,10 +2,13 @@
 // TMainForm: the main window, which holds the job's settings and runs a data file.
 
 #include <QDialog>
+#include <QHash>
 
 #include "cell/Cell.h"
 #include "ui/Platform.h"
+#include "ui/WindowSettings.h"
 
+class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -51,6 +54,10 @@ public:
     QPushButton* ButtonExit;
     QFrame* PanelCredit;
     QLabel* LabelCredit;
+    // Where the settings in force came from, when a run changed them.
+    QLabel* LabelSettings;
+    // Ctrl+R: the text window again, with the last report or what was made of it.
+    QAction* ActionShowReport;
 
     void FormCreate();
     void RadioButtonDspaceClick();
@@ -64,11 +71,15 @@ public:
     void CheckBoxZeroShiftClick();
     void ButtonRunClick();
     void ButtonExitClick();
+    void ActionShowReportClick();
 
 protected:
     // Esc: the Exit button, as long as it is enabled (not during a run).
     void reject() override;
+    // The text window's close check first: Cancel there keeps both windows open.
     void closeEvent(QCloseEvent* event) override;
+    // A number box that loses the focus with text that is no number says so.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -76,12 +87,26 @@ private:
     void ConnectHandlers();
     // Steps of a run between the disabling and the enabling of the buttons.
     void RunChosenFile();
-    // The edit's whole text as a number in the user's locale; on failure the
-    // conversion error is shown and setting keeps its value.
-    void ReadSetting(const QLineEdit* edit, double& setting);
+    // After a run: the controls show what the job now holds, and the label says why.
+    void ShowSettingsInForce(const RefinementSettings& before);
+    // The controls only: the radio buttons are set without their click handlers.
+    void ShowSettings(const RefinementSettings& shown);
+
+    // When to show the conversion error of a number box's text.
+    enum class Tell { Never, OncePerText, Always };
+    // The box's text into setting; text that is no number leaves setting alone and
+    // marks the box (red frame, the error as tooltip) until it holds a number again.
+    bool ReadSetting(QLineEdit* edit, double& setting, Tell tell);
+    double& SettingOf(const QLineEdit* edit);
+    // The enabled boxes, read before a run; false (error shown) when one holds no number.
+    bool ReadEnabledSettings();
+    void EnableSettingBoxes();
+    void ShowNumber(QLineEdit* edit, double value);
 
     Platform& platform_;
     TTextWForm* textWForm_ = nullptr;
+    bool reportShown_ = false;
+    QHash<const QLineEdit*, QString> toldText_;  // the bad text whose error was shown last
 };
 
 }  // namespace zantrel

@@ -1,40 +1,25 @@
 #include "ui/TextFile.h"
 
 #include <algorithm>
-#include <array>
+#include <string_view>
 
 #include <QTextDocument>
+
+#include "cell/Windows1252.h"
 
 namespace zantrel {
 
 namespace {
 
-// Windows-1252 bytes 0x80..0x9F; zero marks the five undefined codes.
-constexpr std::array<char16_t, 32> HighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
 
 }  // namespace
 
-QChar FromWindows1252(unsigned char code) {
-    if (code < 0x80 || code >= 0xA0) return QChar(char16_t(code));
-    const char16_t mapped = HighControls[code - 0x80];
-    return QChar(mapped != 0 ? mapped : char16_t(code));
-}
+// Every character of the code page lies in the Basic Multilingual Plane.
+QChar FromWindows1252(unsigned char code) { return QChar(char16_t(Windows1252ToCodePoint(code))); }
 
-int Windows1252Code(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
-    for (int i = 0; i < int(HighControls.size()); ++i) {
-        const char16_t mapped = HighControls[std::size_t(i)];
-        if (mapped == u || (mapped == 0 && u == 0x80 + i)) return 0x80 + i;
-    }
-    return -1;
-}
+// A lone surrogate half is no character of the code page.
+int Windows1252Code(QChar c) { return c.isSurrogate() ? -1 : CodePointToWindows1252(c.unicode()); }
 
 QString DecodeWindows1252(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -43,36 +28,7 @@ QString DecodeWindows1252(const QByteArray& bytes) {
 }
 
 bool IsValidUtf8(const QByteArray& bytes) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char b = s[i];
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int more;
-        char32_t code, least;
-        if ((b & 0xE0) == 0xC0) {
-            more = 1, code = b & 0x1F, least = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            more = 2, code = b & 0x0F, least = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            more = 3, code = b & 0x07, least = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + more >= n) return false;  // cut short by the end of the file
-        for (int k = 1; k <= more; ++k) {
-            const unsigned char t = s[i + k];
-            if ((t & 0xC0) != 0x80) return false;
-            code = (code << 6) | (t & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        i += 1 + more;
-    }
-    return true;
+    return zantrel::IsValidUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 TextFileContent DecodeTextFile(const QByteArray& bytes) {

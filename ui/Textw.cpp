@@ -1,16 +1,26 @@
 #include "ui/Textw.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QSplitter>
+#include <QTextBlock>
 
 #include "ui/FindDialogs.h"
+#include "ui/PlotView.h"
 #include "ui/ProgramIcon.h"
+#include "ui/ReportRows.h"
 
 namespace zantrel {
 
@@ -53,7 +63,18 @@ TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     Memo1->setPalette(palette);
-    setCentralWidget(Memo1);
+    // The plots sit beside the report once a run has given some.
+    PlotView1 = new TPlotView(this);
+    PlotView1->hide();
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(Memo1);
+    splitter->addWidget(PlotView1);
+    splitter->setChildrenCollapsible(false);
+    setCentralWidget(splitter);
+    connect(PlotView1, &TPlotView::ReflectionClicked, this, &TTextWForm::PlotView1ReflectionClick);
+    SavePlotDialog.Title = tr("Save Plot As");
+    SavePlotDialog.Filter = QStringLiteral("SVG Files (*.svg)|*.svg|PNG Files (*.png)|*.png");
+    SavePlotDialog.DefaultExt = QStringLiteral("svg");
 
     OpenDialog1.Title = tr("Open");
     OpenDialog1.Filter = QStringLiteral(
@@ -82,6 +103,8 @@ void TTextWForm::CreateMenus() {
     MenuFileOpen = file->addAction(tr("&Open ..."));
     MenuFileSave = file->addAction(tr("&Save"));
     MenuFileSaveAs = file->addAction(tr("Save &As ..."));
+    MenuFileSavePlot = file->addAction(tr("Save &Plot As ..."));
+    MenuFileSavePlot->setEnabled(false);  // until a run's plots show
     file->addSeparator();
     MenuFileClose = file->addAction(tr("&Close"));
 
@@ -96,6 +119,7 @@ void TTextWForm::CreateMenus() {
     connect(MenuFileOpen, &QAction::triggered, this, &TTextWForm::MenuFileOpenClick);
     connect(MenuFileSave, &QAction::triggered, this, &TTextWForm::MenuFileSaveClick);
     connect(MenuFileSaveAs, &QAction::triggered, this, &TTextWForm::MenuFileSaveAsClick);
+    connect(MenuFileSavePlot, &QAction::triggered, this, &TTextWForm::MenuFileSavePlotClick);
     connect(MenuFileClose, &QAction::triggered, this, &TTextWForm::MenuFileCloseClick);
     connect(MenuSearchFind, &QAction::triggered, this, &TTextWForm::MenuSearchFindClick);
     connect(MenuSearchFindNext, &QAction::triggered, this, &TTextWForm::MenuSearchFindNextClick);
@@ -113,6 +137,22 @@ void TTextWForm::LoadFromFile(const QString& path) {
     Memo1->setPlainText(content.Text);
     Memo1->document()->setModified(false);
     encoding_ = content.Encoding;
+    HidePlots();  // plots of another file would mislead
+}
+
+void TTextWForm::HidePlots() {
+    PlotView1->Clear();
+    PlotView1->hide();
+    MenuFileSavePlot->setEnabled(false);
+}
+
+void TTextWForm::ShowResults(const Results& results) {
+    PlotView1->ShowResults(results);
+    const bool shown = !PlotView1->IsEmpty();
+    PlotView1->setVisible(shown);
+    MenuFileSavePlot->setEnabled(shown);
+    // Room for both: the report's columns and two plots side by side.
+    if (shown && isVisible() && width() < 1100) resize(1100, std::max(height(), 640));
 }
 
 void TTextWForm::SaveToFile(const QString& path) {
@@ -122,12 +162,35 @@ void TTextWForm::SaveToFile(const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw FileError(tr("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    if (encoding != encoding_)
+        statusBar()->showMessage(
+            tr("%1 saved as UTF-8: the text holds characters that Windows-1252 lacks.")
+                .arg(FileNameOnly(path)));
     encoding_ = encoding;
+}
+
+void TTextWForm::FitWidthToText() {
+    const QFontMetrics metrics(Memo1->font());
+    int widest = 0;
+    for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
+        widest = std::max(widest, metrics.horizontalAdvance(block.text()));
+    // The text's margins, the edit's vertical scroll bar and frame, one spare column.
+    const int needed = widest + 2 * int(Memo1->document()->documentMargin()) +
+                       Memo1->verticalScrollBar()->sizeHint().width() +
+                       2 * Memo1->frameWidth() + metrics.averageCharWidth();
+    int available = needed;
+    if (const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen())
+        available = shown->availableGeometry().width() - (frameGeometry().width() - width());
+    const int fitted = std::min(needed, available);
+    if (width() < fitted) resize(fitted, height());
 }
 
 bool TTextWForm::FormCloseQuery() {
     if (!Memo1->document()->isModified()) return true;
-    const QString question = tr("File %1 has been modified. Save file?").arg(CurrentFile());
+    const QString question =
+        CurrentFile().isEmpty()
+            ? tr("The new text has been modified. Save it to a file?")
+            : tr("File %1 has been modified. Save file?").arg(CurrentFile());
     switch (platform_.AskYesNoCancel(this, question)) {
     case Answer::Yes:
         // Closes also when the Save As dialog was cancelled, but not when the write
@@ -146,7 +209,15 @@ void TTextWForm::closeEvent(QCloseEvent* event) {
     else event->ignore();
 }
 
+void TTextWForm::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    if (event->spontaneous()) return;  // minimised: the dialogs may stay
+    FindDialog1->close();
+    ReplaceDialog1->close();
+}
+
 void TTextWForm::MenuFileNewClick() {
+    HidePlots();
     Memo1->clear();
     Memo1->document()->setModified(false);
     OpenDialog1.FileName.clear();
@@ -160,7 +231,7 @@ void TTextWForm::MenuFileOpenClick() {
         LoadFromFile(OpenDialog1.FileName);
         setWindowTitle(FileNameOnly(OpenDialog1.FileName));
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
     }
 }
 
@@ -170,7 +241,7 @@ bool TTextWForm::MenuFileSaveClick() {
         SaveToFile(CurrentFile());
         return true;
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
         return false;
     }
 }
@@ -181,7 +252,7 @@ bool TTextWForm::MenuFileSaveAsClick() {
     try {
         SaveToFile(path);
     } catch (const FileError& e) {
-        platform_.ShowMessage(this, e.Message);
+        platform_.ShowError(this, e.Message);
         return false;
     }
     SaveDialog1.FileName = path;
@@ -190,7 +261,22 @@ bool TTextWForm::MenuFileSaveAsClick() {
     return true;
 }
 
+void TTextWForm::MenuFileSavePlotClick() {
+    if (!platform_.GetSaveFileName(this, SavePlotDialog)) return;
+    const QString path = WithDefaultExtension(SavePlotDialog.FileName, SavePlotDialog.DefaultExt);
+    if (!PlotView1->SaveTo(path)) platform_.ShowMessage(this, tr("Cannot write file \"%1\".").arg(path));
+}
+
 void TTextWForm::MenuFileCloseClick() { close(); }
+
+void TTextWForm::PlotView1ReflectionClick(int row) {
+    const int line = ReflectionLine(Memo1->toPlainText(), row);
+    if (line < 0) return;
+    QTextCursor cursor(Memo1->document()->findBlockByNumber(line));
+    Memo1->setTextCursor(cursor);
+    Memo1->centerCursor();
+    Memo1->setFocus();
+}
 
 void TTextWForm::MenuSearchFindClick() {
     FindDialog1->show();

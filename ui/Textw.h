@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <stdexcept>
 
+#include "cell/Results.h"
 #include "ui/Platform.h"
 #include "ui/Search.h"
 #include "ui/TextFile.h"
@@ -14,6 +15,7 @@ class QPlainTextEdit;
 namespace zantrel {
 
 class TFindDialog;
+class TPlotView;
 class TReplaceDialog;
 
 // A file that could not be read or written. Message is the text to show; what()
@@ -40,6 +42,12 @@ public:
     void SaveToFile(const QString& path);  // throws FileError
     TextEncoding Encoding() const { return encoding_; }
 
+    // Widens the window to show the longest line whole, as far as the screen allows;
+    // a window already wide enough keeps its size.
+    void FitWidthToText();
+    // The run's plots beside its report, until other text is loaded or made new.
+    void ShowResults(const Results& results);
+
     // The close check: true when the window may close.
     bool FormCloseQuery();
 
@@ -48,6 +56,7 @@ public:
     // Both return false only when a write failed; a cancelled dialog is no failure.
     bool MenuFileSaveClick();
     bool MenuFileSaveAsClick();
+    void MenuFileSavePlotClick();
     void MenuFileCloseClick();
     void MenuSearchFindClick();
     void MenuSearchFindNextClick();
@@ -55,17 +64,22 @@ public:
     void FindDialog1Find();
     void ReplaceDialog1Find();
     void ReplaceDialog1Replace();
+    // Puts the text cursor at the start of the reflection's row of the report.
+    void PlotView1ReflectionClick(int row);
 
     QPlainTextEdit* Memo1;
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
     TFindDialog* FindDialog1;
     TReplaceDialog* ReplaceDialog1;
+    TPlotView* PlotView1;
+    FileDialog SavePlotDialog;
 
     QAction* MenuFileNew;
     QAction* MenuFileOpen;
     QAction* MenuFileSave;
     QAction* MenuFileSaveAs;
+    QAction* MenuFileSavePlot;
     QAction* MenuFileClose;
     QAction* MenuSearchFind;
     QAction* MenuSearchFindNext;
@@ -73,10 +87,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The find and replace dialogs go with the window: they would search hidden text.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FindAction(const QString& findText, SearchOptions options);
     void CreateMenus();
+    void HidePlots();
 
     Platform& platform_;
     TextEncoding encoding_ = TextEncoding::Windows1252;

@@ -113,7 +113,7 @@ TEST(RunRefinement, ZeroShiftFlagFollowsTheMinimiseWord) {
     SetJobDefaults(off);
     RefineInMemory(on, "Si*\r\n1 tt 1.540593 q Y\r\n" + lines);
     EXPECT_TRUE(on.ZeroShiftRequested && on.MinimiseOn2Theta);
-    off.RefineZeroShift = off.ZeroShiftRequested = true;
+    jobs::ChangeSettings(off, [](RefinementSettings& s) { s.zeroShift = true; });
     RefineInMemory(off, "Si*\r\n1 tt 1.540593 q n\r\n" + lines);
     EXPECT_FALSE(off.ZeroShiftRequested || off.MinimiseOn2Theta);
 

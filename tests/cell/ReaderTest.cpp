@@ -37,6 +37,17 @@ TEST(ReadToken, RightJustifiesCutsLongWordsAndConsumesTheEndingBlank) {
     EXPECT_EQ(empty.Get(), '\r');
 }
 
+// Below the smallest double a number reads as a zero of its sign, however it is written.
+TEST(ReadReal, ReadsNumbersTooSmallForADoubleAsZero) {
+    TextReader in("t", "1e-400 -0." + std::string(400, '0') + "1 1" + std::string(100, '0') +
+                           "e-99999999999999999999");
+    EXPECT_EQ(in.ReadReal(), 0.0);
+    double negative = in.ReadReal();
+    EXPECT_EQ(negative, 0.0);
+    EXPECT_TRUE(std::signbit(negative));
+    EXPECT_EQ(in.ReadReal(), 0.0);
+}
+
 // --- Reflection lines ---
 
 int ReadCount(const std::string& lines, bool* tooMany = nullptr) {
@@ -145,11 +156,13 @@ std::string ErrorOf(RefinementJob& job, const std::string& text) {
 }
 
 // Words that strtod would take (inf, nan, 1e400) and a decimal comma are not numbers
-// of the file's form; nor is an index written as a real. The second line names the
-// file and the line.
+// of the file's form; nor is a number too large for a double, however it is written,
+// nor an index written as a real. The second line names the file and the line.
 TEST(ReadReflections, RefusesNumbersOfTheWrongForm) {
-    const char* values[] = {"inf", "nan", "1,5", "1e400", "0x1p3", "30deg"};
-    for (const char* v : values) {
+    const std::string hugeMantissa = "1" + std::string(400, '0') + "e-1";
+    const std::string values[] = {"inf", "nan", "1,5", "1e400", "0x1p3", "30deg", hugeMantissa,
+                                  "+001" + std::string(400, '0') + ".5E-3", "1e99999999999999999999"};
+    for (const std::string& v : values) {
         RefinementJob job;
         SetJobDefaults(job);
         std::string error = ErrorOf(job, std::string("t\r\n1 0 0 30\r\n1 1 0 ") + v + "\r\n");

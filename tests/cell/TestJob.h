@@ -11,26 +11,28 @@ namespace zantrel::jobs {
 inline constexpr double ProgramPi = 3.1415927;
 inline constexpr double TruePi = 3.14159265358979323846;
 
-inline void SetSystem(RefinementJob& job, int system) {
-    job.CrystalSystem = system;
-    job.IsCubic = system == 1;
-    job.IsTetragonal = system == 2;
-    job.IsHexagonal = system == 3;
-    job.IsOrthorhombic = system == 4;
-    job.IsMonoclinic = system == 5;
-    job.IsTriclinic = system == 6;
+// Changes some of the job's settings through the one conversion to its flags.
+template <typename Change>
+void ChangeSettings(RefinementJob& job, Change change) {
+    RefinementSettings settings = SettingsOf(job);
+    change(settings);
+    ApplySettings(settings, job);
 }
 
 // 't' 2-theta, 'd' d spacing, 'e' energy, 'q' Q.
-inline void SetMinimise(RefinementJob& job, char quantity) {
-    job.MinimiseOn2Theta = quantity == 't';
-    job.MinimiseOnD = quantity == 'd';
-    job.MinimiseOnEnergy = quantity == 'e';
+inline Quantity QuantityOf(char letter) {
+    return letter == 't' ? Quantity::TwoTheta : letter == 'd' ? Quantity::D
+         : letter == 'e' ? Quantity::Energy : Quantity::Q;
 }
 
+inline void SetSystem(RefinementJob& job, int system) {
+    ChangeSettings(job, [&](RefinementSettings& s) { s.system = CrystalSystem(system); });
+}
+inline void SetMinimise(RefinementJob& job, char quantity) {
+    ChangeSettings(job, [&](RefinementSettings& s) { s.minimised = QuantityOf(quantity); });
+}
 inline void SetDataKind(RefinementJob& job, char kind) {
-    job.DataIs2Theta = kind == 't';
-    job.DataIsEnergy = kind == 'e';
+    ChangeSettings(job, [&](RefinementSettings& s) { s.data = QuantityOf(kind); });
 }
 
 // Defaults, tables allocated, the given reflection lines ready to be read.

@@ -206,6 +206,38 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
               std::to_string(RefineData(job, Example("lab6_2theta_zeroshift.dat")).diagnostics.FlaggedCount()));
 }
 
+// Monoclinic reflections asked to be triclinic, one of them (0 1 1) far off: its kl
+// term alone fixes the triclinic coefficient at 1.2, implausible, so the run falls back
+// once and refines the monoclinic cell. The summary and the JSON say both systems.
+TEST_F(BatchRun, AFallBackThatStopsPartWayIsRecorded) {
+    const double a = 9.746, b = 8.899, c = 5.251, beta = 105.63 * M_PI / 180, lambda = 1.540593;
+    const int hkl[][3] = {{1, 1, 0},  {2, 0, 0},  {0, 2, 0}, {0, 0, 1}, {2, 2, 0},  {3, 1, 0}, {1, 3, 0},
+                          {-1, 0, 1}, {2, 0, 1},  {-2, 0, 1}, {3, 0, 1}, {-3, 0, 1}, {4, 0, 0}, {0, 4, 0},
+                          {4, 2, 0},  {1, 0, 2},  {-1, 0, 2}, {0, 0, 2}, {2, 4, 0},  {5, 1, 0}, {0, 1, 1}};
+    std::string data = "monoclinic data refined as triclinic\r\n";
+    const double s2 = std::sin(beta) * std::sin(beta);
+    for (const auto& r : hkl) {
+        const int h = r[0], k = r[1], l = r[2];
+        double q = h * h / (a * a * s2) + k * k / (b * b) + l * l / (c * c * s2) - 2 * h * l * std::cos(beta) / (a * c * s2);
+        if (k * l != 0) q += 1.2;
+        const double twoTheta = 2 * std::asin(lambda * std::sqrt(q) / 2) * 180 / M_PI;
+        data += std::to_string(h) + " " + std::to_string(k) + " " + std::to_string(l) + " " + std::to_string(twoTheta) + "\r\n";
+    }
+    Write("fall.dat", data + "0 0 0\r\n");
+    ASSERT_EQ(Run("-q -s triclinic --json --summary s.csv fall.dat"), 0) << err_;
+    auto rows = ReadCsv(Read("s.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    auto column = [&](const std::string& name) {
+        return std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin());
+    };
+    EXPECT_EQ(rows[1][column("system")], "monoclinic");
+    EXPECT_EQ(rows[1][column("system_requested")], "triclinic");
+    const std::string json = Read("fall.json");
+    EXPECT_NE(json.find("\"crystal_system\": \"monoclinic\""), std::string::npos);
+    EXPECT_NE(json.find("\"crystal_system_requested\": \"triclinic\""), std::string::npos);
+    EXPECT_NE(Read("fall.out").find("refined in monoclinic system"), std::string::npos);
+}
+
 // Each file has a job of its own: any number of threads writes the same bytes.
 TEST_F(BatchRun, ParallelRunsWriteTheBytesOfASerialRun) {
     std::vector<std::string> data = MixedSystems();

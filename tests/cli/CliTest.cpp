@@ -1,7 +1,9 @@
 // zantrel-cli end to end: naming of reports, settings, errors, and files never lost.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -42,14 +44,27 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    // Runs the CLI; returns its exit status, stderr captured in err_.
-    int Run(const std::string& args) {
-        fs::path errFile = dir_ / "stderr.txt";
-        std::string command = std::string(ZANTREL_CLI) + " -q " + args + " 2>" + errFile.string();
+    // Runs the CLI; returns its exit status, stdout and stderr captured in out_ and err_.
+    // shellSetup runs in the same shell first (limits, traps).
+    int Run(const std::string& args, const std::string& shellSetup = "") {
+        fs::path outFile = dir_ / "stdout.txt", errFile = dir_ / "stderr.txt";
+        std::string command = shellSetup + std::string(ZANTREL_CLI) + " -q " + args + " >" + outFile.string() + " 2>" +
+                              errFile.string();
         int status = std::system(command.c_str());
+        out_ = Read(outFile);
         err_ = Read(errFile);
+        fs::remove(outFile);
         fs::remove(errFile);
         return WEXITSTATUS(status);
+    }
+    // A value --print-cell printed: "       a =     5.430894  sigma ...".
+    double Printed(const std::string& name) const {
+        std::size_t at = out_.find(name + " =");
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "no " << name << " in:\n" << out_;
+            return 0;
+        }
+        return std::stod(out_.substr(at + name.size() + 2));
     }
     // Every file in the folder but those a test wrote: reports and stray temporaries.
     int FilesWithExtension(const std::string& ext) {
@@ -59,8 +74,11 @@ protected:
         return count;
     }
 
-    static std::string Silicon(bool header) {
+    static std::string Silicon(bool header, synth::Kind kind = synth::Kind::TwoTheta, double zeroShift = 0) {
         synth::DataSpec recipe;
+        recipe.kind = kind;
+        recipe.beam2Theta = 20.0;
+        recipe.zeroShift = zeroShift;
         recipe.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
         recipe.system = 1;
         recipe.count = 8;
@@ -69,7 +87,7 @@ protected:
     }
 
     fs::path dir_;
-    std::string err_;
+    std::string out_, err_;
 };
 
 TEST(ReportPathFor, ReplacesOnlyTheFileNamesLastExtension) {
@@ -129,6 +147,35 @@ TEST_F(CliTest, AFailedRunLeavesTheEarlierReportUntouched) {
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
+// A file-size limit fails the write after the temporary report was created, as root
+// too; with SIGXFSZ ignored the write returns an error instead of killing the program.
+TEST_F(CliTest, AReportThatCannotBeWrittenKeepsTheEarlierOne) {
+    std::string data = Write("run1.dat", Silicon(true));
+    ASSERT_EQ(Run(data), 0) << err_;
+    const std::string earlier = Read(dir_ / "run1.out");
+    ASSERT_GT(earlier.size(), 1024u);
+    EXPECT_NE(Run("--full-diagnostics " + data, "trap '' XFSZ; ulimit -f 1; "), 0);
+    EXPECT_NE(err_.find("cannot write the report"), std::string::npos) << err_;
+    EXPECT_EQ(Read(dir_ / "run1.out"), earlier);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+// The runs themselves succeed, but a summary that cannot be put in place is an error:
+// a folder, or a pipe (or device) that the rename would replace with a plain file.
+TEST_F(CliTest, ASummaryThatCannotBeWrittenFailsTheRun) {
+    std::string data = Write("run1.dat", Silicon(true));
+    fs::create_directories(dir_ / "summary.csv");
+    ASSERT_EQ(mkfifo((dir_ / "pipe.csv").c_str(), 0600), 0);
+    for (const char* target : {"summary.csv", "pipe.csv"}) {
+        EXPECT_NE(Run("--summary " + (dir_ / target).string() + " " + data), 0) << target;
+        EXPECT_NE(err_.find(std::string(target) + ": "), std::string::npos) << err_;
+    }
+    EXPECT_TRUE(fs::exists(dir_ / "run1.out"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "summary.csv"));
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe.csv"));
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
 TEST_F(CliTest, ADataFileNamedLikeItsReportIsRefused) {
     const std::string bytes = Silicon(true);
     std::string data = Write("run1.out", bytes);
@@ -160,6 +207,42 @@ TEST_F(CliTest, TooFewReflectionsWriteTheHaltReportAndSucceed) {
     EXPECT_EQ(Read(dir_ / "few.out"),
               "Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n\r\n"
               "***  Program Halted - not enough data points  ***\r\n");
+}
+
+// Each setting option changes the run as it says: the refined cell shows it.
+TEST_F(CliTest, SettingOptionsChangeTheRunAsTheySay) {
+    constexpr double A = 5.43102;
+    std::string twoTheta = Write("tt.dat", Silicon(false));
+    ASSERT_EQ(Run("--system cubic --print-cell " + twoTheta), 0) << err_;
+    EXPECT_NE(out_.find("tt.dat: refined in cubic system"), std::string::npos) << out_;
+    EXPECT_NEAR(Printed("a"), A, 1e-5);
+    EXPECT_NEAR(Printed("volume"), A * A * A, 1e-2);
+    ASSERT_EQ(Run("--system cubic --wavelength 0.7093 --print-cell " + twoTheta), 0) << err_;
+    EXPECT_NEAR(Printed("a"), A * 0.7093 / 1.540593, 1e-5);  // d scales with the wavelength
+    EXPECT_NE(Read(dir_ / "tt.out").find("using wavelength 0.709300 \xC5"), std::string::npos);
+
+    std::string d = Write("d.dat", Silicon(false, synth::Kind::D));
+    ASSERT_EQ(Run("--system cubic --data d --wavelength 0.7093 --print-cell " + d), 0) << err_;
+    EXPECT_NEAR(Printed("a"), A, 1e-5);  // d needs no wavelength
+
+    // Energy data: d = 6.199 / (E sin theta) with theta half the detector angle.
+    std::string energy = Write("e.dat", Silicon(false, synth::Kind::Energy));
+    ASSERT_EQ(Run("--system cubic --data energy --beam 20 --print-cell " + energy), 0) << err_;
+    EXPECT_NEAR(Printed("a"), A, 2e-3);
+    ASSERT_EQ(Run("--system cubic --data energy --beam 10 --print-cell " + energy), 0) << err_;
+    EXPECT_NEAR(Printed("a"), A * std::sin(10 * M_PI / 180) / std::sin(5 * M_PI / 180), 5e-3);
+
+    std::string shifted = Write("shift.dat", Silicon(false, synth::Kind::TwoTheta, 0.05));
+    ASSERT_EQ(Run("--system cubic --print-cell " + shifted), 0) << err_;
+    EXPECT_GT(std::fabs(Printed("a") - A), 1e-3);  // the shift biases the cell
+    EXPECT_EQ(Read(dir_ / "shift.out").find("ZeroShift"), std::string::npos);
+    ASSERT_EQ(Run("--system cubic --zero-shift --print-cell " + shifted), 0) << err_;
+    EXPECT_NEAR(Printed("a"), A, 1e-5);
+    EXPECT_NE(Read(dir_ / "shift.out").find("refined ZeroShift 2 theta : -0.0500"), std::string::npos)
+        << Read(dir_ / "shift.out");
+
+    ASSERT_EQ(Run("--system cubic " + twoTheta), 0) << err_;
+    EXPECT_EQ(out_, "");  // no cell without --print-cell
 }
 
 }  // namespace

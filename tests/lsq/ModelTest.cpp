@@ -37,7 +37,7 @@ TEST(CalcPosition, GivesQAndDOfEachSystem) {
     cubic.p[1] = 0.25;
     EXPECT_EQ(cubic.Calc(), 0.1875);
     EXPECT_NEAR(cubic.dOut, 2.3094010767585034, 1e-15);
-    cubic.job.MinimiseOnD = true;
+    jobs::SetMinimise(cubic.job, 'd');
     EXPECT_NEAR(cubic.Calc(), 2.3094010767585034, 1e-15);
 
     Model hex(3, 'q', 1, 1, 0);

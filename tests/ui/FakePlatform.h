@@ -18,7 +18,8 @@ public:
     QList<Answer> Answers;
 
     QList<FileDialog> OpenDialogs, SaveDialogs;  // as shown
-    QStringList Messages, Questions;
+    QStringList Messages, Questions;  // errors among the messages, and also in Errors
+    QStringList Errors;
     std::function<void()> WhileOpenDialogShows;  // looks at the windows behind it
 
     bool GetOpenFileName(QWidget*, FileDialog& dialog) override {
@@ -31,6 +32,10 @@ public:
         return Take(SaveAnswers, dialog);
     }
     void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
+    void ShowError(QWidget*, const QString& text) override {
+        Messages << text;
+        Errors << text;
+    }
     zantrel::Answer AskYesNoCancel(QWidget*, const QString& text) override {
         Questions << text;
         return Answers.isEmpty() ? zantrel::Answer::Cancel : Answers.takeFirst();

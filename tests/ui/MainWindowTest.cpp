@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -43,6 +45,12 @@ class MainWindowTest : public QObject {
         return path;
     }
     QString ReportText() const { return textForm->Memo1->toPlainText(); }
+    // Focus events and window shortcuts reach only the active window.
+    void Activate(QWidget* window) {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    void Tab(Qt::Key key = Qt::Key_Tab) { QTest::keyClick(QApplication::focusWidget(), key); }
 
 private slots:
     void init() {
@@ -112,20 +120,106 @@ private slots:
         QVERIFY(platform->Messages.isEmpty());
     }
 
-    // Each keystroke that leaves no number shows the error; the last number stays.
-    void badNumbersShowTheErrorAndKeepTheLastValue() {
-        form->EditLambda->setText("0.7093");
+    // Typing is never interrupted: text that is no number marks the box and the last
+    // number stays. The error shows when the box is left (once for the same text) and
+    // at Run, which then asks for no file.
+    void badNumbersAreMarkedWhileTypedAndReportedOnLeavingOrRun() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Activate(form.get());
+        form->EditLambda->setFocus();
         form->EditLambda->clear();
-        form->EditLambda->setText("-");
-        form->EditLambda->setText("abc");
+        QTest::keyClicks(form->EditLambda, "1.5e-3");
+        QCOMPARE(form->Job.Wavelength, 0.0015);
+        QTest::keyClicks(form->EditLambda, "x");
+        QCOMPARE(form->Job.Wavelength, 0.0015);
+        QVERIFY(platform->Messages.isEmpty());
+        const QString error = InvalidSettingMessage("1.5e-3x");
+        QCOMPARE(form->EditLambda->toolTip(), error);
+        QVERIFY(!form->EditLambda->styleSheet().isEmpty());
+
+        Tab();
+        QCOMPARE(platform->Errors, QStringList{error});
+        form->EditLambda->setFocus();
+        Tab();
+        QCOMPARE(platform->Errors.size(), 1);  // told already
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors, (QStringList{error, error}));
+        QVERIFY(platform->OpenDialogs.isEmpty());
+
+        form->EditLambda->setText("0.7093");
         QCOMPARE(form->Job.Wavelength, 0.7093);
-        QCOMPARE(platform->Messages,
-                 (QStringList{"'' is not a valid floating point value",
-                              "'-' is not a valid floating point value",
-                              "'abc' is not a valid floating point value"}));
-        form->RadioButton2theta->click();  // reads the box again: same error
-        QCOMPARE(platform->Messages.size(), 4);
-        QCOMPARE(form->Job.Wavelength, 0.7093);
+        QVERIFY(form->EditLambda->toolTip().isEmpty() && form->EditLambda->styleSheet().isEmpty());
+    }
+
+    // "1,540" would be read as 1540 Å: a cell a thousand times too large, without a word.
+    void groupSeparatorsAreRefused() {
+        for (const auto& [language, lambda] :
+             {std::pair{QLocale::English, "1,540"}, std::pair{QLocale::German, "1.540"}}) {
+            QLocale::setDefault(QLocale(language));
+            form->EditLambda->setText(lambda);
+            QCOMPARE(form->Job.Wavelength, 1.540593);
+            form->ButtonRun->click();
+            QCOMPARE(platform->Errors.last(), InvalidSettingMessage(lambda));
+        }
+        QVERIFY(platform->OpenDialogs.isEmpty());
+    }
+
+    // The platform's convention: Tab enters a set of radio buttons on its checked one.
+    // Tab, Tab, Space from the start once turned Triclinic into Cubic.
+    void tabStopsOnTheCheckedButtonOfEachRadioSet() {
+        Activate(form.get());
+        QCOMPARE(QApplication::focusWidget(), form->RadioGroupSystem->Item(5));  // first stop
+        const QList<QWidget*> stops = {
+            form->RadioGroupMin->Item(1), form->ButtonRun,  form->ButtonExit,
+            form->RadioButton2theta,      form->EditLambda, form->CheckBoxZeroShift,
+            form->CheckBoxDiags,          form->RadioGroupSystem->Item(5)};
+        for (QWidget* stop : stops) {
+            Tab();
+            QCOMPARE(QApplication::focusWidget(), stop);
+        }
+        Tab(Qt::Key_Up);  // chooses Monoclinic, which becomes the set's stop
+        QCOMPARE(form->Job.CrystalSystem, 5);
+        Tab(Qt::Key_Backtab);
+        Tab();
+        QCOMPARE(QApplication::focusWidget(), form->RadioGroupSystem->Item(4));
+    }
+
+    // A header line sets the settings of this run and of later ones: the window shows them.
+    void runSetsTheControlsToTheSettingsInForce() {
+        const QString withHeader = dir->filePath("run1.dat");
+        WriteBytes(withHeader, QByteArray("Silicon, Co K-alpha1*\r\n1 tt 1.78897 d n\r\n") +
+                                   SiliconReflections);
+        const QString plain = dir->filePath("run2.dat");
+        WriteBytes(plain, QByteArray("Silicon, no header\r\n") + SiliconReflections);
+        platform->OpenAnswers << withHeader << plain;
+
+        form->ButtonRun->click();
+        QVERIFY2(platform->Messages.isEmpty(), qPrintable(platform->Messages.join('\n')));
+        QCOMPARE(form->RadioGroupSystem->ItemIndex(), 0);  // cubic
+        QCOMPARE(form->RadioGroupMin->ItemIndex(), 0);     // d spacing
+        QVERIFY(form->RadioButton2theta->isChecked() && form->EditLambda->isEnabled());
+        QCOMPARE(QLocale().toDouble(form->EditLambda->text()), 1.78897);
+        QCOMPARE(form->LabelSettings->text(), QStringLiteral("settings from the header of run1.dat"));
+
+        form->ButtonRun->click();  // the settings stay; nothing new to say
+        QCOMPARE(form->Job.Wavelength, 1.78897);
+        QVERIFY(form->Job.MinimiseOnD);
+        QCOMPARE(form->RadioGroupMin->ItemIndex(), 0);
+        QVERIFY(form->LabelSettings->text().isEmpty());
+    }
+
+    // Its report would replace it: the file is not run, and the message says what to do.
+    void dataFileNamedOutIsNotRun() {
+        const QString data = WriteSilicon("run1.out");
+        const QByteArray bytes = ReadBytes(data);
+        platform->OpenAnswers << data;
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors,
+                 QStringList{"run1.out was not run: its report would be written to run1.out and "
+                             "replace it.\nReports always get the extension .out. Rename the "
+                             "data file, for example to run1.dat, and run it again."});
+        QCOMPARE(ReadBytes(data), bytes);
+        QVERIFY(!textForm->isVisible());
     }
 
     void radioGroupsSetSystemAndMinimisedQuantity() {
@@ -174,6 +268,12 @@ private slots:
         QVERIFY2(platform->Messages.isEmpty(), qPrintable(platform->Messages.join('\n')));
         QVERIFY(QFile::exists(report));
         QVERIFY(textForm->isVisible());
+        // Wide enough for the longest report line (over 85 columns), or as the screen.
+        int widest = 0;
+        for (const QString& line : ReportText().split('\n'))
+            widest = std::max(widest, textForm->Memo1->fontMetrics().horizontalAdvance(line));
+        QVERIFY(textForm->Memo1->viewport()->width() >= widest ||
+                textForm->width() >= textForm->screen()->availableGeometry().width());
         QCOMPARE(textForm->windowTitle(), report);
         QCOMPARE(textForm->CurrentFile(), report);
         QVERIFY(ReportText().startsWith(
@@ -205,8 +305,8 @@ private slots:
     void failedRunShowsTheMessageAndLoadsNoReport() {
         platform->OpenAnswers << dir->filePath("missing.dat");
         form->ButtonRun->click();
-        QCOMPARE(platform->Messages.size(), 1);
-        QCOMPARE(platform->Messages.first().section('\n', 0, 0), QStringLiteral("File not found"));
+        QCOMPARE(platform->Errors.size(), 1);
+        QCOMPARE(platform->Errors.first().section('\n', 0, 0), QStringLiteral("File not found"));
         QVERIFY(form->ButtonRun->isEnabled() && form->ButtonExit->isEnabled());
         QVERIFY(form->ButtonRun->isDefault());
         QVERIFY(!textForm->isVisible());
@@ -224,6 +324,38 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_Return);
         QCOMPARE(platform->OpenDialogs.size(), 2);
         QVERIFY(!form->isVisible());  // Exit closed the window
+    }
+
+    // The report window's close check comes first; its Cancel keeps both windows.
+    void exitWithAnEditedReportAsksAndCancelKeepsBothWindows() {
+        platform->OpenAnswers << WriteSilicon("si.dat");
+        form->ButtonRun->click();
+        QTest::keyClicks(textForm->Memo1, "my notes");
+        platform->Answers << Answer::Cancel << Answer::No;
+        form->ButtonExit->click();
+        QCOMPARE(platform->Questions.size(), 1);
+        QVERIFY(form->isVisible() && textForm->isVisible());
+        QVERIFY(ReportText().contains("my notes"));
+
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QCOMPARE(platform->Questions.size(), 2);
+        QVERIFY(!form->isVisible() && !textForm->isVisible());
+    }
+
+    void ctrlRShowsTheLastReportAgain() {
+        Activate(form.get());
+        QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(!textForm->isVisible());  // no report yet
+
+        platform->OpenAnswers << WriteSilicon("si.dat");
+        form->ButtonRun->click();
+        QTest::keyClicks(textForm->Memo1, "kept");
+        platform->Answers << Answer::No;
+        QVERIFY(textForm->close());
+        Activate(form.get());
+        QTest::keyClick(form.get(), Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(textForm->isVisible());
+        QVERIFY(ReportText().startsWith("kept"));
     }
 
     void escapeAlwaysExits() {

@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     int failures = 0;
     for (auto run : {zantrel::RunTextSearchTests, zantrel::RunTextFileTests,
                      zantrel::RunTextWindowTests, zantrel::RunMainWindowTests,
-                     zantrel::RunScreenshots})
+                     zantrel::RunPlotViewTests, zantrel::RunScreenshots})
         failures += run(argc, argv);
     return failures;
 }

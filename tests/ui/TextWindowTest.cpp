@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -60,6 +61,33 @@ private slots:
                                               "Out Files (*.out)|*.out|All Files (*.*)|*.*"));
     }
 
+    // They would go on searching the hidden text.
+    void findAndReplaceDialogsCloseWithTheWindow() {
+        form->show();
+        form->MenuSearchFindClick();
+        form->MenuSearchReplaceClick();
+        QVERIFY(form->FindDialog1->isVisible() && form->ReplaceDialog1->isVisible());
+        QVERIFY(form->close());
+        QVERIFY(!form->FindDialog1->isVisible());
+        QVERIFY(!form->ReplaceDialog1->isVisible());
+    }
+
+    void saveThatTurnsToUtf8SaysSoInTheStatusLine() {
+        WriteBytes(Path("r.out"), "a = 5.4309 \xC5\r\n");
+        form->SetCurrentFile(Path("r.out"));
+        form->LoadFromFile(Path("r.out"));
+        QVERIFY(form->MenuFileSaveClick());
+        QVERIFY(form->statusBar()->currentMessage().isEmpty());  // still Windows-1252
+
+        form->Memo1->moveCursor(QTextCursor::End);
+        form->Memo1->insertPlainText(QString::fromUtf8("λ"));  // keyClicks takes ASCII only
+        QVERIFY(form->MenuFileSaveClick());
+        QCOMPARE(form->Encoding(), TextEncoding::Utf8);
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QStringLiteral("r.out saved as UTF-8: the text holds characters that "
+                                "Windows-1252 lacks."));
+    }
+
     void cancelledOrFailedOpenKeepsTheText() {
         form->Memo1->setPlainText("kept");
         platform->OpenAnswers << QString();
@@ -73,8 +101,8 @@ private slots:
         QCOMPARE(Text(), QStringLiteral("kept"));
         QCOMPARE(form->windowTitle(), QStringLiteral("Zantrel - Untitled"));
         QCOMPARE(form->CurrentFile(), Path("missing.txt"));
-        QCOMPARE(platform->Messages.size(), 1);
-        QVERIFY(platform->Messages.first().contains(Path("missing.txt")));
+        QCOMPARE(platform->Errors.size(), 1);
+        QVERIFY(platform->Errors.first().contains(Path("missing.txt")));
     }
 
     void saveWritesTheEditedTextBackToTheCurrentFile() {
@@ -193,8 +221,9 @@ private slots:
         platform->Answers << Answer::Yes;
         platform->SaveAnswers << QString();
         QVERIFY(form->close());
+        // No file name to put into the question.
         QCOMPARE(platform->Questions.last(),
-                 QStringLiteral("File  has been modified. Save file?"));
+                 QStringLiteral("The new text has been modified. Save it to a file?"));
         QCOMPARE(platform->SaveDialogs.size(), 1);
     }
 
@@ -209,6 +238,7 @@ private slots:
         QCOMPARE(form->Memo1->textCursor().selectionStart(), 11);  // passes over the first
         form->MenuSearchFindNextClick();
         QCOMPARE(platform->Messages, QStringList{QStringLiteral("Cannot find \"cell\".")});
+        QVERIFY(platform->Errors.isEmpty());  // a notice, not an error
 
         form->FindDialog1->EditFindText->clear();
         form->MenuSearchFindNextClick();

@@ -11,6 +11,7 @@ int RunTextFileTests(int argc, char** argv);
 int RunTextWindowTests(int argc, char** argv);
 int RunMainWindowTests(int argc, char** argv);
 int RunScreenshots(int argc, char** argv);
+int RunPlotViewTests(int argc, char** argv);
 
 QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);

@@ -1,0 +1,65 @@
+#include "plot/Export.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QSvgGenerator>
+
+namespace zantrel::plot {
+
+namespace {
+
+std::string Bytes(const QByteArray& bytes) { return std::string(bytes.constData(), std::size_t(bytes.size())); }
+
+// QGuiApplication keeps references to argc and argv: they live in a base that is
+// constructed first and destroyed last.
+struct Arguments {
+    int argc = 1;
+    char name[12] = "zantrel-cli";
+    char* argv[2] = {name, nullptr};
+};
+struct HeadlessApplication : private Arguments, public QGuiApplication {
+    HeadlessApplication() : Arguments(), QGuiApplication(argc, argv) {}
+};
+
+}  // namespace
+
+QByteArray PageSvg(const Page& page, const QSize& size, const Colors& colors, const QString& title) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(title.isEmpty() ? QStringLiteral("Zantrel plots") : title);
+    svg.setDescription(QStringLiteral("Made by Zantrel"));
+    {
+        QPainter painter(&svg);
+        DrawPage(painter, page, QRectF(QPointF(0, 0), QSizeF(size)), colors);
+    }
+    return buffer.data();
+}
+
+QImage PageImage(const Page& page, const QSize& size, const Colors& colors) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colors.background);
+    QPainter painter(&image);
+    DrawPage(painter, page, QRectF(QPointF(0, 0), QSizeF(size)), colors);
+    return image;
+}
+
+std::string ResultsSvg(const Results& results) {
+    return Bytes(PageSvg(ResultsPage(results), PageSize, LightColors(), QString::fromStdString(results.title)));
+}
+
+std::string SeriesSvg(const std::vector<SeriesRun>& runs) {
+    return Bytes(PageSvg(SeriesPage(runs), PageSize, LightColors(), QStringLiteral("Refined parameters")));
+}
+
+std::unique_ptr<QObject> StartHeadlessGui() {
+    if (QCoreApplication::instance()) return nullptr;
+    // Fonts need a platform plugin; the offscreen one needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<HeadlessApplication>();
+}
+
+}  // namespace zantrel::plot

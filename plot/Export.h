@@ -1,0 +1,35 @@
+#pragma once
+// Pages of charts as files: SVG through QSvgGenerator, PNG through QImage; and the
+// QGuiApplication that drawing text needs in a program without a window.
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <memory>
+#include <string>
+
+#include "plot/Charts.h"
+#include "plot/Draw.h"
+
+
+
+namespace zantrel::plot {
+
+// The page size of the files, in pixels (SVG user units).
+inline constexpr QSize PageSize{1000, 720};
+
+QByteArray PageSvg(const Page& page, const QSize& size = PageSize, const Colors& colors = LightColors(),
+                   const QString& title = {});
+QImage PageImage(const Page& page, const QSize& size = PageSize, const Colors& colors = LightColors());
+
+// The residual and influence charts of a run, and the series chart of a batch, as SVG
+// bytes for the command line's files.
+std::string ResultsSvg(const Results& results);
+std::string SeriesSvg(const std::vector<SeriesRun>& runs);
+
+// A QGuiApplication on the offscreen platform, unless QT_QPA_PLATFORM names another
+// or the program already has one (then null). Keep it alive while drawing.
+std::unique_ptr<QObject> StartHeadlessGui();
+
+}  // namespace zantrel::plot

@@ -1,0 +1,139 @@
+// The zantrel Python module: refine reflections held in arrays or a data file.
+
+#include <pybind11/pybind11.h>
+
+#include "cell/Cell.h"
+#include "cell/Margins.h"
+#include "python/Arguments.h"
+#include "python/Result.h"
+
+namespace py = pybind11;
+using namespace zantrel;
+using namespace zantrel::python;
+
+namespace {
+
+// A failed run as Python sees it: zantrel.RefinementError.
+struct FailedRun : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The name prefixes the message as the command line prints it, "FILE: " and the
+// two lines of the error. A halted run has no cell, so it fails here too.
+Run Finish(cli::FileResult record) {
+    const Results& r = record.results;
+    if (r.halted)
+        throw FailedRun(record.file + ": " + Msg::NotEnoughData + "\nin " + record.file + ": " +
+                        std::to_string(r.obsCount) + " reflections are too few to refine a " +
+                        SystemName(r.systemRefined) + " cell");
+    record.status = cli::RunStatus::Ok;
+    record.refined = true;
+    record.flaggedCount = r.diagnostics.FlaggedCount();
+    return Run{std::move(record)};
+}
+
+// Runs the core without the GIL: only C++ values cross into it. In extended precision
+// only: a Result hands out every double to its last bit and formats its CIF on demand,
+// digits that the fast path's checks of the report do not cover.
+template <typename Refine>
+Run RefineUnlocked(cli::FileResult& record, const RefinementSettings& settings, Refine refine) {
+    try {
+        py::gil_scoped_release unlocked;
+        ExtendedScope reference;
+        RefinementJob job;
+        SetJobDefaults(job);
+        ApplySettings(settings, job);
+        record.results = refine(job);
+    } catch (const RunError& e) {
+        throw FailedRun(record.file + ": " + e.what());
+    }
+    return Finish(std::move(record));
+}
+
+Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data, py::handle wavelength,
+           py::handle beam2Theta, py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics,
+           py::handle title) {
+    RefinementSettings settings =
+        SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
+    std::string text = DataText(hkl, values, title);
+    cli::FileResult record;
+    record.file = "data";
+    return RefineUnlocked(record, settings, [&](RefinementJob& job) { return RefineData(job, text, record.file); });
+}
+
+Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::handle wavelength, py::handle beam2Theta,
+                   py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics, py::handle report) {
+    RefinementSettings settings =
+        SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
+    cli::FileResult record;
+    record.file = PathBytes(path, "path");
+    if (!report.is_none()) record.report = PathBytes(report, "report");
+    return RefineUnlocked(record, settings, [&](RefinementJob& job) {
+        job.InputFileName = record.file;
+        if (record.report.empty()) return RefineFile(job);
+        job.OutputFileName = record.report;
+        return RunRefinement(job);
+    });
+}
+
+const char* const RefineDoc = R"(refine(hkl, values, *, system, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, title='') -> Result
+
+Refines the lattice parameters from indexed reflections held in arrays.
+
+hkl      (n, 3) integers, or a list of triples; at most 200 reflections.
+values   n observed positions: 2-theta in degrees, d in angstrom or energy in keV.
+system   'cubic', 'tetragonal', 'hexagonal', 'orthorhombic', 'monoclinic',
+         'triclinic' or 1..6.
+data     what values hold: '2theta', 'd' or 'energy'.
+wavelength    X-ray wavelength in angstrom.
+beam_2theta   detector angle 2-theta in degrees of energy-dispersive data.
+minimise      quantity whose squared residuals are minimised: 'd', '2theta',
+              'energy' or 'q'.
+zero_shift    refine the zero shift of 2-theta or energy.
+full_diagnostics  the report lists the diagnostics of every reflection.
+title    the sample title of the report (one line, not ending in '*').
+
+The names and defaults are those of zantrel-cli's options. The run is the one
+zantrel-cli makes of a data file holding the same reflections.
+
+Raises ValueError or TypeError for a bad argument (the message names it), and
+zantrel.RefinementError when the run fails or has too few reflections.
+The GIL is released while the refinement runs.)";
+
+const char* const RefineFileDoc = R"(refine_file(path, *, system='triclinic', data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, report=None) -> Result
+
+Refines a data file as zantrel-cli reads it: a title line ending in '*'
+announces a header line whose settings override the arguments.
+
+report   None: no report is written; a path: the report is written there
+         (the refined text is also Result.report either way).
+
+The other arguments are those of refine. Raises zantrel.RefinementError with
+zantrel-cli's message ("FILE: error" and, on a second line, where) when the
+file cannot be read or refined. The GIL is released while the refinement runs.)";
+
+}  // namespace
+
+PYBIND11_MODULE(zantrel, module) {
+    module.doc() =
+        "Refinement of lattice parameters from indexed powder-diffraction peaks (d spacings, "
+        "2-theta or energies).\n\nrefine(hkl, values, system=...) refines arrays, refine_file(path) a "
+        "data file; both return a Result.";
+    py::options options;
+    options.disable_function_signatures();  // the docstrings give them, with the defaults as the CLI's
+    py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
+    module.attr("RefinementError").attr("__doc__") =
+        "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
+    BindResult(module);
+    const RefinementSettings d;
+    module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
+               py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,
+               py::arg("beam_2theta") = d.beam2Theta, py::arg("minimise") = QuantityName(d.minimised),
+               py::arg("zero_shift") = d.zeroShift, py::arg("full_diagnostics") = d.fullDiagnostics,
+               py::arg("title") = "");
+    module.def("refine_file", &RefineFilePath, RefineFileDoc, py::arg("path"), py::kw_only(),
+               py::arg("system") = SystemName(d.system), py::arg("data") = QuantityName(d.data),
+               py::arg("wavelength") = d.wavelength, py::arg("beam_2theta") = d.beam2Theta,
+               py::arg("minimise") = QuantityName(d.minimised), py::arg("zero_shift") = d.zeroShift,
+               py::arg("full_diagnostics") = d.fullDiagnostics, py::arg("report") = py::none());
+}

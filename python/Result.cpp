@@ -1,0 +1,174 @@
+#include "python/Result.h"
+
+#include <limits>
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+namespace zantrel::python {
+
+namespace {
+
+constexpr double NotAvailable = std::numeric_limits<double>::quiet_NaN();
+
+py::object Module() { return py::module_::import("zantrel"); }
+
+const Results& Of(const Run& run) { return run.record.results; }
+
+py::object Optional(const std::optional<double>& x) { return x ? py::object(py::float_(*x)) : py::none(); }
+
+// One column of a table as a numpy array of n rows.
+template <typename T, typename Rows, typename Get>
+py::array_t<T> Column(const Rows& rows, Get get) {
+    py::array_t<T> column(py::ssize_t(rows.size()));
+    auto out = column.template mutable_unchecked<1>();
+    for (std::size_t i = 0; i < rows.size(); ++i) out(py::ssize_t(i)) = get(rows[i]);
+    return column;
+}
+
+double OrNaN(const std::optional<double>& x) { return x.value_or(NotAvailable); }
+
+py::object CellTuple(const Results& r) {
+    return Module().attr("Cell")(r.cell[0].value, r.cell[1].value, r.cell[2].value, r.cell[3].value,
+                                 r.cell[4].value, r.cell[5].value, r.volume.value);
+}
+
+py::object SigmaTuple(const Results& r) {
+    return Module().attr("Cell")(Optional(r.cell[0].sigma), Optional(r.cell[1].sigma), Optional(r.cell[2].sigma),
+                                 Optional(r.cell[3].sigma), Optional(r.cell[4].sigma), Optional(r.cell[5].sigma),
+                                 r.volume.sigma);
+}
+
+py::dict Estimates(const std::vector<RefinedParameter>& parameters) {
+    py::dict out;
+    py::object estimate = Module().attr("Estimate");
+    for (const RefinedParameter& q : parameters) out[py::str(q.label)] = estimate(q.estimate.value, q.estimate.sigma);
+    return out;
+}
+
+py::array_t<double> Matrix(const std::vector<std::vector<std::optional<double>>>& rows) {
+    const auto n = py::ssize_t(rows.size());
+    py::array_t<double> matrix({n, n});
+    auto out = matrix.mutable_unchecked<2>();
+    for (py::ssize_t i = 0; i < n; ++i)
+        for (py::ssize_t j = 0; j < n; ++j) out(i, j) = rows[std::size_t(i)].empty() ? NotAvailable : OrNaN(rows[std::size_t(i)][std::size_t(j)]);
+    return matrix;
+}
+
+py::array_t<double> Matrix(const std::vector<std::vector<double>>& rows) {
+    std::vector<std::vector<std::optional<double>>> optional;
+    for (const auto& row : rows) optional.emplace_back(row.begin(), row.end());
+    return Matrix(optional);
+}
+
+py::dict ReflectionColumns(const Results& r) {
+    const auto& rows = r.reflections;
+    py::dict table;
+    table["h"] = Column<int>(rows, [](const ReflectionRow& x) { return x.h; });
+    table["k"] = Column<int>(rows, [](const ReflectionRow& x) { return x.k; });
+    table["l"] = Column<int>(rows, [](const ReflectionRow& x) { return x.l; });
+    table["d_obs"] = Column<double>(rows, [](const ReflectionRow& x) { return x.dObs; });
+    table["d_calc"] = Column<double>(rows, [](const ReflectionRow& x) { return x.dCalc; });
+    table["position_obs"] = Column<double>(rows, [](const ReflectionRow& x) { return x.positionObs; });
+    table["position_calc"] = Column<double>(rows, [](const ReflectionRow& x) { return OrNaN(x.positionCalc); });
+    table["residual"] = Column<double>(rows, [](const ReflectionRow& x) { return x.residual; });
+    table["flagged"] = Column<bool>(rows, [](const ReflectionRow& x) { return x.marked; });
+    return table;
+}
+
+py::dict DiagnosticColumns(const Results& r) {
+    const auto& rows = r.diagnostics.rows;
+    py::dict table;
+    table["hat"] = Column<double>(rows, [](const DiagnosticRow& x) { return x.leverage; });
+    table["dffits"] = Column<double>(rows, [](const DiagnosticRow& x) { return OrNaN(x.dfFits); });
+    table["rstudent"] = Column<double>(rows, [](const DiagnosticRow& x) { return OrNaN(x.rStudent); });
+    table["sigma_deleted"] = Column<double>(rows, [](const DiagnosticRow& x) { return x.sigmaDeleted; });
+    table["sigma_change_percent"] =
+        Column<double>(rows, [](const DiagnosticRow& x) { return OrNaN(x.sigmaChangePercent); });
+    for (std::size_t j = 0; j < r.parameters.size(); ++j)
+        table[py::str(r.parameters[j].label + "_change_percent")] = Column<double>(rows, [j](const DiagnosticRow& x) {
+            return j < x.parameterChangePercent.size() ? OrNaN(x.parameterChangePercent[j]) : NotAvailable;
+        });
+    table["volume_change_percent"] =
+        Column<double>(rows, [](const DiagnosticRow& x) { return OrNaN(x.volumeChangePercent); });
+    table["flagged_fit"] = Column<bool>(rows, [](const DiagnosticRow& x) { return x.flaggedFit; });
+    table["flagged_parameters"] = Column<bool>(rows, [](const DiagnosticRow& x) { return x.flaggedParameters; });
+    return table;
+}
+
+py::object ZeroShiftTuple(const Results& r) {
+    if (!r.zeroShift) return py::none();
+    return Module().attr("ZeroShift")(r.zeroShift->value, r.zeroShift->sigma, r.zeroShift->significant);
+}
+
+// The report is Windows-1252; a title of other bytes may hold codes it leaves unused.
+py::str Decoded(const std::string& bytes, const char* encoding) {
+    return py::bytes(bytes).attr("decode")(encoding, "replace");
+}
+
+std::string Repr(const Run& run) {
+    const Results& r = Of(run);
+    std::string text = "<zantrel.Result " + std::string(SystemName(r.systemRefined));
+    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + cli::Shortest(q.estimate.value);
+    return text + ">";
+}
+
+}  // namespace
+
+void BindResult(py::module_& module) {
+    py::object namedtuple = py::module_::import("collections").attr("namedtuple");
+    module.attr("Cell") = namedtuple("Cell", "a b c alpha beta gamma volume");
+    module.attr("Cell").attr("__doc__") =
+        "Lengths in angstrom, angles in degrees, volume in cubic angstrom. As sigmas, an angle "
+        "fixed by symmetry is None.";
+    module.attr("Estimate") = namedtuple("Estimate", "value sigma");
+    module.attr("ZeroShift") = namedtuple("ZeroShift", "value sigma applied");
+    module.attr("ZeroShift").attr("__doc__") =
+        "The zero-shift correction (2-theta in degrees or energy in keV) and its sigma; applied "
+        "when it exceeds its sigma and the observations were corrected by it.";
+
+    py::class_<Run>(module, "Result", "The results of one refinement; made by refine and refine_file.")
+        .def_property_readonly("cell", [](const Run& x) { return CellTuple(Of(x)); },
+                               "Cell(a, b, c, alpha, beta, gamma, volume) as refined.")
+        .def_property_readonly("sigmas", [](const Run& x) { return SigmaTuple(Of(x)); },
+                               "The standard errors as a Cell; None for an angle fixed by symmetry.")
+        .def_property_readonly("parameters", [](const Run& x) { return Estimates(Of(x).parameters); },
+                               "The refined parameters by label ('a', 'c', 'beta', ...): Estimate(value, sigma).")
+        .def_property_readonly("reciprocal_cell", [](const Run& x) { return Estimates(Of(x).reciprocal); },
+                               "The refined reciprocal parameters by label ('a*', ...): Estimate(value, sigma); "
+                               "lengths in 1/angstrom, angles in degrees.")
+        .def_property_readonly("covariance", [](const Run& x) { return Matrix(Of(x).covariance); },
+                               "Covariance of the parameters, in the order of `parameters`.")
+        .def_property_readonly("correlation", [](const Run& x) { return Matrix(Of(x).correlation); },
+                               "Correlation of the parameters, in the order of `parameters`; NaN where "
+                               "the report prints n/a.")
+        .def_property_readonly("zero_shift", [](const Run& x) { return ZeroShiftTuple(Of(x)); },
+                               "ZeroShift(value, sigma, applied) when the zero shift was refined, else None.")
+        .def_property_readonly("sigmafit", [](const Run& x) { return Of(x).sigmaFit; })
+        .def_property_readonly("student_t", [](const Run& x) { return Of(x).studentT; },
+                               "Student's t of the 95 % intervals.")
+        .def_property_readonly("system", [](const Run& x) { return SystemName(Of(x).systemRefined); },
+                               "The crystal system refined: lower than requested after a fall-back.")
+        .def_property_readonly("system_requested", [](const Run& x) { return SystemName(Of(x).systemRequested); })
+        .def_property_readonly("title", [](const Run& x) { return Decoded(Of(x).title, "utf-8"); })
+        .def_property_readonly("too_many_reflections", [](const Run& x) { return Of(x).tooManyReflections; },
+                               "The data file held more reflections than are refined; the first were used.")
+        .def_property_readonly("reflections", [](const Run& x) { return ReflectionColumns(Of(x)); },
+                               "Observed against fitted, one entry per reflection: a dict of numpy arrays "
+                               "h, k, l, d_obs, d_calc, position_obs, position_calc (NaN where the cell gives "
+                               "none), residual, flagged.")
+        .def_property_readonly("diagnostics", [](const Run& x) { return DiagnosticColumns(Of(x)); },
+                               "The influence of deleting each reflection, in the order of `reflections`: a "
+                               "dict of numpy arrays hat, dffits, rstudent, sigma_deleted, sigma_change_percent, "
+                               "<parameter>_change_percent, volume_change_percent (NaN for n/a), flagged_fit, "
+                               "flagged_parameters.")
+        .def_property_readonly("report", [](const Run& x) { return Decoded(FormatReport(Of(x)), "cp1252"); },
+                               "The report's text, as written to a report file (lines end in CR LF).")
+        .def("to_json", [](const Run& x) { return Decoded(cli::JsonText(x.record), "utf-8"); },
+             "The JSON document that zantrel-cli --json writes.")
+        .def("to_cif", [](const Run& x) { return Decoded(cli::CifText(x.record), "utf-8"); },
+             "The CIF block that zantrel-cli --cif writes.")
+        .def("__repr__", &Repr);
+}
+
+}  // namespace zantrel::python

@@ -1,0 +1,20 @@
+#pragma once
+// zantrel.Result: one run's results record, offered as Python values and numpy arrays.
+
+#include <pybind11/pybind11.h>
+
+#include "cli/Batch.h"
+
+namespace zantrel::python {
+
+namespace py = pybind11;
+
+// The record of a finished run, with the names its JSON and CIF carry.
+struct Run {
+    cli::FileResult record;
+};
+
+// Adds Result and the named tuples its attributes return (Cell, Estimate, ZeroShift).
+void BindResult(py::module_& module);
+
+}  // namespace zantrel::python

@@ -1,0 +1,100 @@
+"""Refinement of lattice parameters from indexed powder-diffraction peaks."""
+
+import os
+from typing import Literal, NamedTuple, Optional, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+
+SystemName = Union[
+    Literal["cubic", "tetragonal", "hexagonal", "orthorhombic", "monoclinic", "triclinic"],
+    Literal[1, 2, 3, 4, 5, 6],
+    str,
+    int,
+]
+DataKind = Literal["2theta", "d", "energy"]
+Minimised = Literal["2theta", "d", "energy", "q"]
+PathArg = Union[str, bytes, os.PathLike]
+
+class RefinementError(RuntimeError): ...
+
+class Cell(NamedTuple):
+    a: Optional[float]
+    b: Optional[float]
+    c: Optional[float]
+    alpha: Optional[float]
+    beta: Optional[float]
+    gamma: Optional[float]
+    volume: float
+
+class Estimate(NamedTuple):
+    value: float
+    sigma: float
+
+class ZeroShift(NamedTuple):
+    value: float
+    sigma: float
+    applied: bool
+
+class Result:
+    @property
+    def cell(self) -> Cell: ...
+    @property
+    def sigmas(self) -> Cell: ...
+    @property
+    def parameters(self) -> dict[str, Estimate]: ...
+    @property
+    def reciprocal_cell(self) -> dict[str, Estimate]: ...
+    @property
+    def covariance(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def correlation(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def zero_shift(self) -> Optional[ZeroShift]: ...
+    @property
+    def sigmafit(self) -> float: ...
+    @property
+    def student_t(self) -> float: ...
+    @property
+    def system(self) -> str: ...
+    @property
+    def system_requested(self) -> str: ...
+    @property
+    def title(self) -> str: ...
+    @property
+    def too_many_reflections(self) -> bool: ...
+    @property
+    def reflections(self) -> dict[str, np.ndarray]: ...
+    @property
+    def diagnostics(self) -> dict[str, np.ndarray]: ...
+    @property
+    def report(self) -> str: ...
+    def to_json(self) -> str: ...
+    def to_cif(self) -> str: ...
+
+def refine(
+    hkl: Union[npt.ArrayLike, Sequence[Sequence[int]]],
+    values: npt.ArrayLike,
+    *,
+    system: SystemName,
+    data: DataKind = "2theta",
+    wavelength: float = 1.540593,
+    beam_2theta: float = 10.0,
+    minimise: Minimised = "2theta",
+    zero_shift: bool = False,
+    full_diagnostics: bool = False,
+    title: str = "",
+) -> Result: ...
+
+def refine_file(
+    path: PathArg,
+    *,
+    system: SystemName = "triclinic",
+    data: DataKind = "2theta",
+    wavelength: float = 1.540593,
+    beam_2theta: float = 10.0,
+    minimise: Minimised = "2theta",
+    zero_shift: bool = False,
+    full_diagnostics: bool = False,
+    report: Optional[PathArg] = None,
+) -> Result: ...
