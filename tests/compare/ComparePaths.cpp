@@ -78,6 +78,10 @@ int main(int argc, char** argv) {
     int fast = 0, differ = 0, failed = 0;
     std::map<std::string, int> reasons;
     long double worstUnits = 0, worstRelative = 0, worstShare = 0;
+    // How the printed values' differences spread over their bound: the tail shows how
+    // much room the bound leaves.
+    const long double shareSteps[] = {0.001L, 0.01L, 0.1L, 0.3L, 1.0L};
+    long long beyondShare[5] = {}, printedValues = 0;
     for (int i = 0; i < count; ++i) {
         const DataSpec recipe = RandomRecipe(random, i);
         const std::string data = MakeDataFile(recipe);
@@ -103,6 +107,8 @@ int main(int argc, char** argv) {
                     std::printf("file %d value %zu of %zu: %.20Lg vs %.20Lg at %d decimals\n", i, k,
                                 checked.printed.size(), x, e, d);
                 worstShare = std::max(worstShare, units / bound);
+                ++printedValues;
+                for (int s = 0; s < 5; ++s) beyondShare[s] += units / bound > shareSteps[s] ? 1 : 0;
                 worstUnits = std::max(worstUnits, units);
                 if (e != 0) worstRelative = std::max(worstRelative, diff / std::fabs(e));
             }
@@ -115,5 +121,8 @@ int main(int argc, char** argv) {
     std::printf("bounds: %.3g of the last digit plus %.3g relative (the largest difference took %.3Lg of it); "
                 "decisions %.3g of their operands\n",
                 PrintedUnitBound, PrintedRelativeBound, worstShare, DecisionBound);
+    std::printf("%lld printed values of fast runs; beyond", printedValues);
+    for (int s = 0; s < 5; ++s) std::printf(" %Lg: %lld%s", shareSteps[s], beyondShare[s], s < 4 ? "," : "");
+    std::printf(" of the bound\n");
     return differ == 0 ? 0 : 1;
 }
