@@ -2,7 +2,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <optional>
+#include <sstream>
+
 #include "cell/Cell.h"
+#include "cell/Margins.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;
@@ -47,10 +52,44 @@ void BM_Triclinic60WithReport(benchmark::State& state) {
         SetJobDefaults(job);
         benchmark::DoNotOptimize(RunRefinementInMemory(job, data));
     }
+    state.counters["fast_path"] = LastRunPath().fast ? 1 : 0;
+    state.SetLabel(LastRunPath().fallbackReason);
 }
+
+std::string Example(const char* name) {
+    std::ifstream in(std::string(ZANTREL_EXAMPLES_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A series' file as a user has it: parse, refine, full report in memory; by the checked
+// fast path (fast_path 1 when its run was kept) or in extended precision only.
+void RunExample(benchmark::State& state, const char* name, bool extendedOnly) {
+    const std::string data = Example(name);
+    std::optional<ExtendedScope> extended;
+    if (extendedOnly) extended.emplace();
+    for (auto _ : state) {
+        RefinementJob job;
+        SetJobDefaults(job);
+        benchmark::DoNotOptimize(RunRefinementInMemory(job, data, name));
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["fast_path"] = LastRunPath().fast ? 1 : 0;
+    state.SetLabel(LastRunPath().fallbackReason);
+}
+
+void BM_DiopsideReport(benchmark::State& state) { RunExample(state, "diopside_2theta.dat", false); }
+void BM_AlbiteReport(benchmark::State& state) { RunExample(state, "albite_2theta.dat", false); }
+void BM_DiopsideReportExtended(benchmark::State& state) { RunExample(state, "diopside_2theta.dat", true); }
+void BM_AlbiteReportExtended(benchmark::State& state) { RunExample(state, "albite_2theta.dat", true); }
 
 }  // namespace
 
+BENCHMARK(BM_DiopsideReport)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbiteReport)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DiopsideReportExtended)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlbiteReportExtended)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Triclinic60)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Cubic10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Triclinic60WithReport)->Unit(benchmark::kMicrosecond);

@@ -4,8 +4,9 @@
 
 #include "cell/Cell.h"
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -51,8 +52,8 @@ void VolumeDerivatives(RefinementJob& job, ParamVector& dv) {
         dv[2] = double(a * a);
     }
     if (job.IsHexagonal) {
-        dv[1] = double(std::sqrt(0.75L) * (2 * a * c2));
-        dv[2] = double((a * a) * std::sqrt(0.75L));
+        dv[1] = double(std::sqrt(Extended(0.75)) * (2 * a * c2));
+        dv[2] = double((a * a) * std::sqrt(Extended(0.75)));
     }
     if (job.IsCubic) dv[1] = double((a * a) * 3);
 }
@@ -71,6 +72,9 @@ void CellJacobian(const RefinementJob& job, ParamVector x, const ParamVector& f0
         for (int i = 1; i <= m; ++i) {
             double d = double(Extended(f[i]) - f0[i]);
             double scale = std::fabs(f0[i]) > 1e-10 ? std::fabs(f0[i]) : 1e-10;
+            if constexpr (FastEngine)
+                CheckMargin(std::fabs(d), 1e-8 * scale, std::fabs(f0[i]) + std::fabs(f[i]),
+                            "a cell derivative near the threshold that zeroes it");
             jac(i, k) = std::fabs(d) < 1e-8 * Extended(scale) ? 0.0 : double(d / Extended(h));
         }
     }
@@ -106,4 +110,4 @@ void PropagateCellErrors(RefinementJob& job) {
     CheckFloatFaults("while propagating the errors to the direct cell");
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

@@ -1,14 +1,16 @@
 // The results record of a finished run: the arithmetic that the report's tables print,
 // done once, while the observation tables still exist.
 
+#include <algorithm>
 #include <cmath>
 
 #include "cell/Angles.h"
 #include "cell/Cell.h"
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -49,6 +51,7 @@ public:
     Collector(RefinementJob& job, Results& r) : job_(job), r_(r), p_(job.ParamCount) {}
 
     void Collect() {
+        if constexpr (FastEngine) CheckVariances();
         ClearFloatFaults();
         CellTable();
         Reciprocal();
@@ -63,6 +66,15 @@ public:
     }
 
 private:
+    // A variance at rounding level could be positive on one path and not on the other;
+    // every printed sigma and correlation rests on these.
+    void CheckVariances() const {
+        bool positive = job_.VolumeSigma > 0;
+        for (int i = 1; i <= p_; ++i)
+            positive = positive && job_.DirectCovariance(i, i) > 0 && job_.Covariance(i, i) > 0;
+        CheckSound(positive, "a variance that is not positive");
+    }
+
     void CellTable() {
         job_.FitSigma = SigmaOrZero(job_.ResidualSquares);
         // From here on the direct sigmas of the angles are in degrees.
@@ -150,6 +162,7 @@ private:
             job_.CalcValues[i] = calc;
             job_.DCalc[i] = d;
             const Extended diff = Extended(ObservedMinimised(i)) - calc;
+            largestObserved_ = std::max(largestObserved_, std::fabs(ObservedMinimised(i)));
             job_.Residuals[i] = double(diff);
             job_.AbsResidual = std::fabs(job_.Residuals[i]);
             sums.Add(diff, job_.AbsResidual);
@@ -158,16 +171,20 @@ private:
         job_.SumAbsResidual = sums.sumAbs;
         job_.MaxAbsResidual = sums.maxAbs;
         r_.fit = sums.Statistics(r_.settings.minimised);
+        // Statistics of residuals close to rounding level carry that rounding.
+        if constexpr (FastEngine) CheckSound(r_.fit.sd > 1e-5 * largestObserved_, "a fit close to exact");
     }
 
     // The observed quantity calculated from DCalc; none where it does not exist.
     std::optional<double> CalculatedObservable(int i) const {
         if (job_.DataIsEnergy) {
             Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job_.Beam2Theta);
+            if constexpr (FastEngine) CheckSound(s != 0, "a beam angle of zero");
             if (!(s > 0) || !(job_.DCalc[i] > 0)) return std::nullopt;
             return double(EnergyDSinTheta / (s * job_.DCalc[i]));
         }
         double ratio = double(job_.Wavelength / (2 * Extended(job_.DCalc[i])));
+        if constexpr (FastEngine) CheckMargin(std::fabs(ratio), 1.0, 1.0, "a reflection near the 2-theta limit");
         if (!(std::fabs(ratio) < 1)) return std::nullopt;
         return double(2 * Extended(ArcSin(ratio)) * 180 / Pi);
     }
@@ -192,6 +209,11 @@ private:
             row.sigma = job_.Weights[i];
             const double ratio = aad > 0 ? std::fabs(row.residual) / aad : 0.0;
             row.marked = job_.MinimiseOnD ? ratio > 1.5 : ratio > 2;
+            if constexpr (FastEngine) {
+                const double limit = job_.MinimiseOnD ? 1.5 : 2.0;
+                CheckMargin(std::fabs(row.residual), limit * aad, (1 + limit) * largestObserved_,
+                            "a residual near the limit of its mark");
+            }
             if (dData) job_.AbsResidual = double(std::fabs(Extended(job_.DObs[i]) - job_.DCalc[i]));
             else if (row.positionCalc) job_.AbsResidual = double(std::fabs(Extended(row.positionObs) - *row.positionCalc));
             // A row without a calculated 2-theta or energy has no residual to count.
@@ -209,6 +231,7 @@ private:
     RefinementJob& job_;
     Results& r_;
     const int p_;
+    double largestObserved_ = 0;  // in the minimised quantity: the scale of the residuals' rounding
 };
 
 }  // namespace
@@ -221,23 +244,4 @@ std::optional<Extended> Correlation(const std::vector<std::vector<double>>& c, i
 
 void CollectResults(RefinementJob& job, Results& results) { Collector(job, results).Collect(); }
 
-int Diagnostics::FlaggedCount() const {
-    int n = 0;
-    for (const DiagnosticRow& row : rows) n += row.flaggedFit || row.flaggedParameters ? 1 : 0;
-    return n;
-}
-
-std::array<CellSlot, 6> ConventionalLayout(CrystalSystem system) {
-    const CellSlot right{0, 90.0};
-    switch (system) {
-        case CrystalSystem::Cubic: return {{{1, 0}, {1, 0}, {1, 0}, right, right, right}};
-        case CrystalSystem::Tetragonal: return {{{1, 0}, {1, 0}, {2, 0}, right, right, right}};
-        case CrystalSystem::Hexagonal: return {{{1, 0}, {1, 0}, {2, 0}, right, right, {0, 120.0}}};
-        case CrystalSystem::Orthorhombic: return {{{1, 0}, {2, 0}, {3, 0}, right, right, right}};
-        case CrystalSystem::Monoclinic: return {{{1, 0}, {2, 0}, {3, 0}, right, {4, 0}, right}};
-        case CrystalSystem::Triclinic: break;
-    }
-    return {{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}}};
-}
-
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

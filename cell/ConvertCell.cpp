@@ -10,7 +10,7 @@
 #include "cell/Cell.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 // 2 / sqrt(3) as the program writes it.
 inline constexpr double HexagonalLengthFactor = 1.1547005;
@@ -26,7 +26,7 @@ void ConvertCell(const RefinementJob& job, const ParamVector& source, ParamVecto
     if (job.IsTetragonal) v = (Extended(s[1]) * s[1]) * s[2];
     if (job.IsHexagonal) {
         target[1] = double(HexagonalLengthFactor * Extended(target[1]));
-        v = (Extended(s[1]) * s[1] * s[2]) * std::sqrt(0.75L);
+        v = (Extended(s[1]) * s[1] * s[2]) * std::sqrt(Extended(0.75));
     }
     if (job.IsMonoclinic) {
         // Unique axis b: beta lies between a and c.
@@ -55,4 +55,4 @@ void ConvertCell(const RefinementJob& job, const ParamVector& source, ParamVecto
     volume = double(1 / v);
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

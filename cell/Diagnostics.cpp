@@ -11,9 +11,10 @@
 #include "cell/Angles.h"
 #include "cell/Cell.h"
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr double LeverageCap = 0.9999;
 // no finite value (a fit so degenerate that a leverage comes out negative has no square
 // root of it).
 std::optional<double> Quotient(Extended numerator, Extended denominator) {
+    if constexpr (FastEngine) CheckSound(denominator != 0, "a deletion statistic without a value");
     if (denominator != 0) {
         double q = double(numerator / denominator);
         if (!std::isfinite(q)) return std::nullopt;
@@ -67,6 +69,11 @@ private:
         for (int j = 1; j <= p_; ++j)
             for (int k = 1; k <= p_; ++k)
                 row.leverage = double(row.leverage + Extended(x[j]) * c(j, k) * x[k] / (sigma * sigma));
+        if constexpr (FastEngine) {
+            // The leverage carries the conditioning of the covariance, a factor of up to 1e3.
+            CheckMargin(row.leverage, 1.0, 1e3, "a leverage near 1");
+            CheckMargin(row.leverage, d.leverageLimit, 1e3, "a leverage near its limit");
+        }
         // A leverage of exactly 1 would divide by zero: the cap gives a large, finite change.
         const Extended keep = 1 - (row.leverage == 1 ? LeverageCap : Extended(row.leverage));
         // DFBETA_i = (X'WX)^-1 x_i w_i r_i / (1 - h_i), applied to the reciprocal cell.
@@ -94,12 +101,18 @@ private:
         } catch (const RunError&) {
             changeDefined = false;
         }
+        if constexpr (FastEngine) CheckSound(changeDefined, "a deletion whose cell has no direct form");
 
         const Extended h = row.leverage >= 1 ? LeverageCap : Extended(row.leverage);
         const Extended s = job_.FitSigma;
         const int nu = n_ - p_;
         // s(i)^2 = ((n - p) s^2 - r_i^2 / (1 - h_i)) / (n - p - 1)
         Extended variance = (s * s * nu - r * r / (1 - h)) / (nu - 1);
+        // Deleting an observation that carries nearly all the misfit leaves a difference
+        // of two nearly equal sums: its rounding would show in every statistic below.
+        if constexpr (FastEngine)
+            CheckSound(std::fabs(s * s * nu - r * r / (1 - h)) > 0.25 * (s * s * nu + r * r / (1 - h)),
+                       "a deletion that leaves almost no misfit");
         // Rounding, or an observation that carries all the misfit, can leave nothing.
         const Extended sDeleted = variance > 0 ? std::sqrt(variance) : 0;
         row.sigmaDeleted = double(sDeleted);
@@ -107,11 +120,27 @@ private:
         row.dfFits = Quotient(h * r / (1 - h), std::sqrt(h) * sDeleted);
         row.rStudent = Quotient(r, std::sqrt(1 - h) * sDeleted);
 
+        if constexpr (FastEngine) {
+            // DFFITS and Rstudent are proportional to the residual, whose rounding follows
+            // the size of the observation.
+            const double size = 1 + std::fabs(job_.CalcValues[i]) / std::fabs(job_.Residuals[i]);
+            if (row.dfFits)
+                CheckMargin(std::fabs(*row.dfFits), d.dfFitsLimit, std::fabs(*row.dfFits) * size, "a DFFITS near its limit");
+            if (row.rStudent)
+                CheckMargin(std::fabs(*row.rStudent), d.rStudentLimit, std::fabs(*row.rStudent) * size,
+                            "an Rstudent near its limit");
+        }
         row.flaggedFit = row.leverage > d.leverageLimit || !row.dfFits || std::fabs(*row.dfFits) > d.dfFitsLimit ||
                          !row.rStudent || std::fabs(*row.rStudent) > d.rStudentLimit;
         row.flaggedParameters = !changeDefined;
         for (int u = 1; u <= p_; ++u) {
             auto pct = changeDefined ? Quotient(100 * Extended(change[u]), job_.DirectSigmas[u]) : std::nullopt;
+            // The change is a difference of two cells: its rounding follows the cell's size.
+            if constexpr (FastEngine)
+                if (pct)
+                    CheckMargin(std::fabs(*pct), d.parameterChangeLimitPercent,
+                                std::fabs(*pct) + 100 * std::fabs(job_.DirectCell[u]) / job_.DirectSigmas[u],
+                                "a parameter change near the 32.5 % limit");
             row.parameterChangePercent.push_back(pct);
             if (pct && std::fabs(*pct) > d.parameterChangeLimitPercent) row.flaggedParameters = true;
         }
@@ -129,4 +158,4 @@ private:
 
 Diagnostics ComputeDiagnostics(const RefinementJob& job) { return DeletionStatistics(job).Compute(); }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

@@ -1,28 +1,16 @@
-// The run driver: files, header line, read-and-fit loop, both refinement passes, report.
+// The run of opened data: header line, read-and-fit loop, both refinement passes, results.
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "cell/Cell.h"
 #include "cell/FloatFaults.h"
 #include "cell/Format.h"
+#include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
-
-// Releases the tables and closes both files however the run ends; an uncommitted
-// report is discarded, so an earlier report of the same name survives a failure.
-struct RunScope {
-    RefinementJob& job;
-    ~RunScope() {
-        ReleaseTables(job);
-        job.InputFile.Close();
-        job.OutputFile.Discard();
-    }
-};
 
 const char* const SystemRange = "the crystal system must be 1 (cubic), 2 (tetragonal), "
                                 "3 (hexagonal), 4 (orthorhombic), 5 (monoclinic) or 6 (triclinic)";
@@ -77,6 +65,11 @@ void ApplyZeroShiftPrecedence(RefinementJob& job) {
 bool PlausibleCoefficients(const RefinementJob& job) {
     for (int i = 1; i <= job.ParamCount; ++i) {
         double c = job.Coefficients[i];
+        // The regression's coefficients carry its conditioning, a factor of up to 1e4.
+        if constexpr (FastEngine) {
+            CheckMargin(c, 1.0, 1e4, "a regression coefficient near the plausibility limit");
+            CheckMargin(c, -1.0, 1e4, "a regression coefficient near the plausibility limit");
+        }
         if (!(c >= -1.0 && c <= 1.0)) return false;  // a NaN fails too
     }
     return true;
@@ -107,8 +100,9 @@ void RefinementPass(RefinementJob& job) {
     PropagateCellErrors(job);
 }
 
-// Steps after the data are open: reading, refinement, and the results record.
-Results RunOpened(RefinementJob& job, bool collect = true) {
+}  // namespace
+
+Results RunOpened(RefinementJob& job, bool collect) {
     Results results;
     AllocateTables(job);
     job.ZeroShift = 0.0;
@@ -158,6 +152,10 @@ Results RunOpened(RefinementJob& job, bool collect = true) {
     if (job.RefineZeroShift) {
         ++job.ParamCount;
         RefinementPass(job);
+        if constexpr (FastEngine)
+            CheckMargin(std::fabs(job.ZeroShift), std::fabs(job.ZeroShiftSigma),
+                        1e3 * (std::fabs(job.ZeroShift) + std::fabs(job.ZeroShiftSigma)),
+                        "a zero shift near its significance test");
         if (std::fabs(job.ZeroShift) > std::fabs(job.ZeroShiftSigma)) CorrectByZeroShift(job);
         job.RefineZeroShift = false;
         --job.ParamCount;
@@ -171,48 +169,4 @@ Results RunOpened(RefinementJob& job, bool collect = true) {
     return results;
 }
 
-// The data file exists (it has been read), so a report path that names no file
-// cannot be it; one that names a file is compared by identity, links included.
-bool SameFile(const std::string& dataPath, const std::string& reportPath) {
-    std::error_code ec;
-    return std::filesystem::equivalent(dataPath, reportPath, ec);
-}
-
-}  // namespace
-
-Results RunRefinement(RefinementJob& job) {
-    RunScope scope{job};
-    job.InputFile.Open(job.InputFileName);
-    if (SameFile(job.InputFileName, job.OutputFileName))
-        Fail("The report would replace the data file",
-             job.InputFileName + " is both; rename the data file (its extension must not be .out)");
-    job.OutputFile.Create(job.OutputFileName);
-    Results results = RunOpened(job);
-    job.OutputFile.WriteBytes(FormatReport(results));
-    job.OutputFile.Commit();
-    return results;
-}
-
-Results RefineFile(RefinementJob& job) {
-    RunScope scope{job};
-    job.InputFile.Open(job.InputFileName);
-    return RunOpened(job);
-}
-
-Results RefineData(RefinementJob& job, std::string_view data, std::string_view name) {
-    RunScope scope{job};
-    job.InputFile = TextReader(std::string(name), std::string(data));
-    return RunOpened(job);
-}
-
-std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
-    return FormatReport(RefineData(job, data, name));
-}
-
-void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
-    RunScope scope{job};
-    job.InputFile = TextReader(std::string(name), std::string(data));
-    RunOpened(job, false);
-}
-
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

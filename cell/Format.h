@@ -10,6 +10,8 @@ namespace zantrel {
 // value widens the field. The stored binary value is rounded correctly (an exact
 // tie goes to even) and a negative value that rounds to zero keeps its sign.
 std::string FixedField(long double x, int w, int d);
+// The same digits without the field: "?" for a value that is not finite.
+std::string FixedText(long double x, int d);
 // The integer nearest to x, halves to even, in at least w characters.
 std::string RoundedField(long double x, int w);
 std::string IntField(long long i, int w);

@@ -6,7 +6,7 @@
 #include "cell/Format.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 std::string ReadToken(TextReader& file) {
     std::string stored;
@@ -159,4 +159,4 @@ void ReadReflections(RefinementJob& job) {
     job.ObsCount = count;
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

@@ -5,9 +5,10 @@
 
 #include "cell/Cell.h"
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -92,6 +93,10 @@ void RefineCell(RefinementJob& job) {
     ClearFloatFaults();
     // Only the coefficients of this run's regression: the zero-shift slot was not fitted.
     int cellParams = job.ParamCount - (job.RefineZeroShift ? 1 : 0);
+    if constexpr (FastEngine)
+        for (int i = 1; i <= std::min(cellParams, 3); ++i)
+            CheckMargin(job.Coefficients[i], 0, 1e4 * std::fabs(job.Coefficients[i]),
+                        "a squared reciprocal length near zero");
     for (int i = 1; i <= std::min(cellParams, 3); ++i)
         job.ReciprocalCell[i] = double(std::sqrt(Extended(job.Coefficients[i])));
     CheckFloatFaults("the linear regression gave a negative squared reciprocal length; "
@@ -120,4 +125,4 @@ void RefineCell(RefinementJob& job) {
     CheckFloatFaults("while converting the refined reciprocal cell to the direct cell");
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

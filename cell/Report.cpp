@@ -19,6 +19,7 @@ namespace {
 // Report lines: literals written in UTF-8 in the source, stored as Windows-1252.
 class Lines {
 public:
+    Lines() { text_.reserve(32768); }  // most reports fit: no copies while they grow
     void Line(std::string_view utf8) {
         text_ += ToWindows1252(utf8);
         text_ += "\r\n";

@@ -12,6 +12,8 @@ namespace zantrel {
 
 struct RefinementJob;
 
+inline namespace ZANTREL_ENGINE {
+
 // Fills the results of a finished, refined run from its job, whose tables still exist.
 void CollectResults(RefinementJob& job, Results& results);
 // The deletion statistics of every reflection of the final refinement.
@@ -20,6 +22,8 @@ Diagnostics ComputeDiagnostics(const RefinementJob& job);
 // The correlation of parameters i and j (1-based) from their covariance, as the report
 // forms it; none without two positive variances.
 std::optional<Extended> Correlation(const std::vector<std::vector<double>>& covariance, int i, int j);
+
+}  // namespace ZANTREL_ENGINE
 
 // The report's bytes: Windows-1252, CR LF.
 std::string FormatReport(const Results& results);

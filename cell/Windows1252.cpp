@@ -83,6 +83,12 @@ Windows1252Text Utf8ToWindows1252(std::string_view utf8) {
     Windows1252Text text;
     text.bytes.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
+        // ASCII, nearly all of a report, is the same in both: copied a run at a time.
+        std::size_t ascii = i;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+        text.bytes.append(utf8.substr(i, ascii - i));
+        i = ascii;
+        if (i == utf8.size()) break;
         char32_t code = 0;
         std::size_t length = NextUtf8(utf8, i, code);
         int byte = length == 0 ? -1 : CodePointToWindows1252(code);

@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
+#include "cell/Margins.h"
 #include "plot/Export.h"
 
 namespace zantrel::cli {
@@ -85,6 +87,10 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         ApplySettings(options.settings, job);
         job.InputFileName = file;
         job.OutputFileName = r.report;
+        // The CIF rounds each value to its standard uncertainty, to digits the report
+        // does not print and the fast path does not check.
+        std::optional<ExtendedScope> extended;
+        if (options.cif) extended.emplace();
         r.results = RunRefinement(job);
         r.refined = !r.results.halted;
         r.flaggedCount = r.results.diagnostics.FlaggedCount();

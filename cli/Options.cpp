@@ -77,6 +77,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("--cif", options.cif, "also write a CIF block beside each report (.cif)");
     app.add_flag("--json", options.json,
                  "also write every result of the run as a JSON document beside each report (.json)");
+    app.add_flag("--extended", options.extended,
+                 "refine in extended precision only, without the checked double-precision path "
+                 "(the reports are the same; ZANTREL_EXTENDED=1 does the same)");
     app.add_flag("--plot", options.plot,
                  "also draw the residual and influence plots beside each report (.svg), and with "
                  "--summary the refined parameters across the files beside the table");

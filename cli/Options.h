@@ -18,6 +18,7 @@ struct Options {
     std::string summary;  // summary table (CSV) of the whole batch
     bool cif = false;     // a CIF block beside each report
     bool json = false;    // a JSON document beside each report
+    bool extended = false;  // every run in extended precision, none checked in double
     bool plot = false;    // an SVG of the residual and influence plots beside each report,
                           // and of the series beside the summary table
 };

@@ -12,6 +12,7 @@
 #endif
 
 #include "cell/Format.h"
+#include "cell/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
 #include "plot/Export.h"
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
+    if (options.extended) SetExtendedOnly(true);
     // Drawing text needs a QGuiApplication; without --plot the program starts no Qt.
     std::unique_ptr<QObject> gui;
     if (options.plot) gui = plot::StartHeadlessGui();

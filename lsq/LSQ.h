@@ -8,6 +8,8 @@
 
 namespace zantrel {
 
+inline namespace ZANTREL_ENGINE {
+
 // --- Linear regression by one-sided Jacobi SVD ---
 // X is overwritten (see DecomposeSvd); c receives entries 1..p; sets job.StudentT when n > p.
 void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, int p,
@@ -29,6 +31,8 @@ struct ModelPoint {
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p);
 double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
                       double& dOut);
+// The same position without the d spacing, for the evaluations that need none.
+double CalcValueAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl);
 // Calculated position of reflection i in the minimised quantity; dOut receives a d spacing.
 double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
                     double& dOut);
@@ -54,11 +58,15 @@ DerivativeModels PrepareDerivativeModels(const RefinementJob& job, const ParamVe
 void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& models,
                           const ParamVector& h, const RowTable& hkl, int i, int np,
                           ParamVector& out);
+// scale, when given, receives the size of the sum's rounding error in the fast build.
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
-                         const RealTable& y, ParamVector p, const RowTable& hkl);
+                         const RealTable& y, ParamVector p, const RowTable& hkl,
+                         double* scale = nullptr);
 // Refines p[1..np]; writes calc, cov and job.ResidualSquares.
 PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
                             const RowTable& hkl, const RealTable& y, RealTable& calc,
                             const RealTable& sigma, ParamMatrix& cov, int n, int np);
+
+}  // namespace ZANTREL_ENGINE
 
 }  // namespace zantrel

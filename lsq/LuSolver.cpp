@@ -5,7 +5,7 @@
 
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -84,4 +84,4 @@ void LuSolver::InvertMatrix(const ParamMatrix& a, ParamMatrix& out, const PermVe
     }
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

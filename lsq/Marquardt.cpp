@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 #include "cell/Messages.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -36,6 +37,7 @@ struct Marquardt {
     int nu = 0;
     double tau = 0;
     double lambda = 0.001;
+    double chiScale = 0;  // the fast path's error scale of ResidualSquares
     ParamMatrix alpha, a;
     ParamVector beta, delta, trial;
     PermVector perm{};
@@ -50,9 +52,8 @@ struct Marquardt {
         const DerivativeModels models = PrepareDerivativeModels(job, p, h, np);
         const ModelPoint here = PrepareModel(job, p);
         for (int i = 1; i <= n; ++i) {
-            double dCalc = 0;  // not used further
             NumericDerivativesAt(job, models, h, hkl, i, np, d);
-            calc[i] = CalcPositionAt(job, here, i, hkl, dCalc);
+            calc[i] = CalcValueAt(job, here, i, hkl);
             for (int j = 1; j <= np; ++j) {
                 beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
                 for (int k = 1; k <= j; ++k)
@@ -82,10 +83,15 @@ struct Marquardt {
             lu.LuSolve(a, beta, delta, np, perm);
             double previous = job.ResidualSquares;
             for (int j = 1; j <= np; ++j) trial[j] = double(Extended(p[j]) + delta[j]);
-            job.ResidualSquares = EvaluateChiSquare(job, nu, n, w, y, trial, hkl);
+            double trialScale = 0;
+            job.ResidualSquares = EvaluateChiSquare(job, nu, n, w, y, trial, hkl, &trialScale);
             CheckFloatFaults(RefineStage);
             // Accepted when chi2(trial) < chi2(p) + tau.
+            if constexpr (FastEngine)
+                CheckMargin(previous + tau, job.ResidualSquares, previous + tau + chiScale + trialScale,
+                            "a Marquardt step near its acceptance threshold");
             if (Extended(previous) + tau > job.ResidualSquares) {
+                chiScale = trialScale;
                 lambda = double(0.1 * Extended(lambda));
                 for (int j = 1; j <= np; ++j) p[j] = trial[j];
                 break;
@@ -116,22 +122,23 @@ void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& mode
                           const ParamVector& h, const RowTable& hkl, int i, int np,
                           ParamVector& out) {
     for (int j = 1; j <= np; ++j) {
-        double dOut = 0;
-        double plus = CalcPositionAt(job, models.plus[std::size_t(j)], i, hkl, dOut);
-        double minus = CalcPositionAt(job, models.minus[std::size_t(j)], i, hkl, dOut);
+        double plus = CalcValueAt(job, models.plus[std::size_t(j)], i, hkl);
+        double minus = CalcValueAt(job, models.minus[std::size_t(j)], i, hkl);
         out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
     }
 }
 
 double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
-                         const RealTable& y, ParamVector p, const RowTable& hkl) {
-    double sum = 0;
+                         const RealTable& y, ParamVector p, const RowTable& hkl, double* scale) {
+    double sum = 0, bound = 0;
     const ModelPoint m = PrepareModel(job, p);
     for (int i = 1; i <= n; ++i) {
-        double dOut = 0;
-        Extended r = Extended(y[i]) - CalcPositionAt(job, m, i, hkl, dOut);
+        Extended r = Extended(y[i]) - CalcValueAt(job, m, i, hkl);
         sum = double(sum + w[i] * r * r);
+        // The residual's error follows the observation's size, not its own.
+        if constexpr (FastEngine) bound += 2 * w[i] * std::fabs(r) * std::fabs(y[i]);
     }
+    if (scale != nullptr) *scale = bound / nu;
     return double(sum / Extended(nu));
 }
 
@@ -139,11 +146,11 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
                             const RowTable& hkl, const RealTable& y, RealTable& calc,
                             const RealTable& sigma, ParamMatrix& cov, int n, int np) {
     ClearFloatFaults();
-    Marquardt m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, {}, {}, {}, {}, {}, {}, {}};
+    Marquardt m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, 0, {}, {}, {}, {}, {}, {}, {}};
     for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Extended(sigma[i]) * sigma[i]));
     m.nu = n - np;
     m.tau = double(Extended(0.1) / m.nu);
-    job.ResidualSquares = EvaluateChiSquare(job, m.nu, n, m.w, y, p, hkl);
+    job.ResidualSquares = EvaluateChiSquare(job, m.nu, n, m.w, y, p, hkl, &m.chiScale);
     CheckFloatFaults(RefineStage);
     PassSummary summary;
     summary.tolerance = m.tau;
@@ -159,6 +166,8 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
         m.Step();
         // Converged when |chi2(before) - chi2(after)| < tau = 0.1 / (n - p).
         const Extended change = std::fabs(Extended(before) - job.ResidualSquares);
+        if constexpr (FastEngine)
+            CheckMargin(change, m.tau, before + m.tau + 2 * m.chiScale, "a Marquardt step near the convergence test");
         if (change < m.tau) {
             summary.steps = steps;
             summary.lastChange = double(change);
@@ -171,4 +180,4 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
     return summary;
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

@@ -6,7 +6,7 @@
 #include "cell/Constants.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
     ModelPoint m;
@@ -58,21 +58,40 @@ double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Exten
 
 }  // namespace
 
+namespace {
+
+// The position in the minimised quantity from Q; the d spacing is formed only where
+// it is the position.
+double PositionFromQ(const RefinementJob& job, const ModelPoint& m, double q) {
+    if (job.MinimiseOn2Theta) {
+        double arg = double(std::sqrt(Extended(q)) * job.Wavelength / 2);
+        return double(2 * Extended(ArcSin(arg)) * 180 / Pi + m.z);
+    }
+    if (job.MinimiseOnEnergy) return double(std::sqrt(Extended(q)) * EnergyDSinTheta / m.beamSine + m.z);
+    if (job.MinimiseOnD) return double(std::sqrt(1 / Extended(q)));
+    return q;
+}
+
+}  // namespace
+
+double CalcValueAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl) {
+    const double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
+    const double v = PositionFromQ(job, m, q);
+    // Where forming d would divide by zero, overflow or take the root of a negative
+    // number, it is formed all the same: the run stops on that fault as it always has.
+    const double sine = job.MinimiseOnEnergy ? double(m.beamSine) : 1.0;
+    if (!(q > 0) || (job.RefineZeroShift && !(std::fabs(sine * v) > 1e-200))) {
+        double unused = 0;
+        return CalcPositionAt(job, m, i, hkl, unused);
+    }
+    return v;
+}
+
 double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
                       double& dOut) {
     double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
     dOut = double(std::sqrt(1 / Extended(q)));
-    double v;
-    if (job.MinimiseOn2Theta) {
-        double arg = double(std::sqrt(Extended(q)) * job.Wavelength / 2);
-        v = double(2 * Extended(ArcSin(arg)) * 180 / Pi + m.z);
-    } else if (job.MinimiseOnEnergy) {
-        v = double(std::sqrt(Extended(q)) * EnergyDSinTheta / m.beamSine + m.z);
-    } else if (job.MinimiseOnD) {
-        v = dOut;
-    } else {
-        v = q;
-    }
+    double v = job.MinimiseOnD ? dOut : PositionFromQ(job, m, q);
     if (job.RefineZeroShift) {
         if (job.MinimiseOn2Theta)
             dOut = double(job.Wavelength / (2 * std::sin(Extended(Pi) * v / 360)));
@@ -87,4 +106,4 @@ double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamV
     return CalcPositionAt(job, PrepareModel(job, p), i, hkl, dOut);
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

@@ -8,7 +8,7 @@
 #include "cell/Messages.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel {
+namespace zantrel::ZANTREL_ENGINE {
 
 namespace {
 
@@ -48,7 +48,7 @@ std::string ColumnName(const RefinementJob& job, int column) {
 // but gives 64.6 for 12.706 at f = 1. Kept as it is: the printed 95 % limits depend on it.
 double StudentTFor(int f) {
     Extended fe = f;
-    return double((1.96L + Extended(0.546) / fe) /
+    return double((Extended(1.96L) + Extended(0.546) / fe) /
                   (1 - Extended(0.972) / fe + Extended(0.0108) / (fe * fe)));
 }
 
@@ -149,4 +149,4 @@ void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, i
     CheckFloatFaults("in the linear regression of Q on the Miller-index terms");
 }
 
-}  // namespace zantrel
+}  // namespace zantrel::ZANTREL_ENGINE

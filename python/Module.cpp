@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "cell/Cell.h"
+#include "cell/Margins.h"
 #include "python/Arguments.h"
 #include "python/Result.h"
 
@@ -31,11 +32,14 @@ Run Finish(cli::FileResult record) {
     return Run{std::move(record)};
 }
 
-// Runs the core without the GIL: only C++ values cross into it.
+// Runs the core without the GIL: only C++ values cross into it. In extended precision
+// only: a Result hands out every double to its last bit and formats its CIF on demand,
+// digits that the fast path's checks of the report do not cover.
 template <typename Refine>
 Run RefineUnlocked(cli::FileResult& record, const RefinementSettings& settings, Refine refine) {
     try {
         py::gil_scoped_release unlocked;
+        ExtendedScope reference;
         RefinementJob job;
         SetJobDefaults(job);
         ApplySettings(settings, job);

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "cell/Margins.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"
@@ -315,7 +316,12 @@ void TMainForm::RunChosenFile() {
                            "for example to %2, and run it again.")
                 .arg(name, QFileInfo(reportPath).completeBaseName() + QStringLiteral(".dat")));
     }
-    const Results results = RunRefinement(Job);
+    // One run at a click needs no speed; the extended path gives the reference values
+    // that the plots' tooltips print beside the report.
+    const Results results = [&] {
+        ExtendedScope reference;
+        return RunRefinement(Job);
+    }();
 
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit

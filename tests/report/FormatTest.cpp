@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 
 #include "cell/Format.h"
@@ -31,6 +34,28 @@ TEST(FixedField, NegativeValuesRoundingToZeroKeepTheirSign) {
     EXPECT_EQ(FixedField(-0.0000004, 10, 5), "  -0.00000");
     EXPECT_EQ(FixedField(-0.0004, 7, 3), " -0.000");
     EXPECT_EQ(FixedField(-0.0, 7, 3), "  0.000");  // a zero has no sign to keep
+}
+
+// The digits are formed by integer arithmetic; the library's conversion is the reference.
+TEST(FixedField, AgreesWithTheLibraryOnRandomValuesTiesAndTinyOnes) {
+    std::mt19937_64 random(12);
+    std::uniform_real_distribution<double> mantissa(-1, 1);
+    std::uniform_int_distribution<int> exponent(-70, 40), decimals(0, 9);
+    auto reference = [](long double x, int d) {
+        char buffer[400];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x == 0 ? 0.0L : x, std::chars_format::fixed, d);
+        return std::string(buffer, end);
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const int d = decimals(random);
+        long double x = std::ldexp(static_cast<long double>(mantissa(random)), exponent(random));
+        if (i % 3 == 1) x = x / 3;                                       // a long double that is no double
+        if (i % 3 == 2) x = std::nearbyint(x * 1e4L) / 1e4L + 0.5e-4L;   // near or on a tie at 4 decimals
+        ASSERT_EQ(FixedText(x, d), reference(x, d)) << double(x) << " to " << d;
+    }
+    EXPECT_EQ(FixedText(0x1p-80L, 9), "0.000000000");
+    EXPECT_EQ(FixedText(-0x1p-80L, 3), "-0.000");
+    EXPECT_EQ(FixedText(0x1p70L, 1), reference(0x1p70L, 1));  // beyond 2^64: the library
 }
 
 TEST(FixedField, IgnoresTheUserLocale) {

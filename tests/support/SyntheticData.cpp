@@ -124,4 +124,22 @@ std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflect
 
 std::string MakeDataFile(const DataSpec& recipe) { return MakeDataFile(recipe, Reflections(recipe)); }
 
+Cell RandomCell(int system, std::mt19937& random) {
+    std::uniform_real_distribution<double> length(4.0, 14.0), angle(80.0, 110.0), monoclinic(95.0, 120.0);
+    const double a = length(random), b = length(random), c = length(random);
+    switch (system) {
+        // Cubic and tetragonal cells need an edge of 10 A or more for 60 lines below 140 deg.
+        case 1: {
+            double edge = a + 6;
+            return {edge, edge, edge, 90, 90, 90};
+        }
+        case 2: return {a + 6, a + 6, c, 90, 90, 90};
+        case 3: return {a + 3, a + 3, c, 90, 90, 120};
+        case 4: return {a, b, c, 90, 90, 90};
+        case 5: return {a, b, c, 90, monoclinic(random), 90};
+        default: return {a, b, c, angle(random), angle(random), angle(random)};
+    }
+}
+
+
 }  // namespace zantrel::synth

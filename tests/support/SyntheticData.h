@@ -46,4 +46,8 @@ std::vector<Hkl> Reflections(const DataSpec& recipe);
 std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflections);
 std::string MakeDataFile(const DataSpec& recipe);
 
+// A random cell of the system (1 cubic ... 6 triclinic): edges of 4 to 20 angstrom,
+// room for 60 lines below 140 degrees.
+Cell RandomCell(int system, std::mt19937& random);
+
 }  // namespace zantrel::synth
