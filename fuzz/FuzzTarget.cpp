@@ -98,7 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         SetJobDefaults(fresh);
         RefinementSettings kept = SettingsOf(fresh);
         kept.fullDiagnostics = settings.fullDiagnostics;
-        kept.beam2Theta = settings.beam2Theta;
+        // An energy file's header line sets the beam angle for later runs too; the
+        // sound file's header leaves it alone, and it decides whether that file's
+        // reflections have energies at all.
+        kept.beam2Theta = SettingsOf(job).beam2Theta;
         ApplySettings(kept, fresh);
         std::string expected = Outcome(fresh, SoundFile);
         std::string again = Outcome(job, SoundFile);
