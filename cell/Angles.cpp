@@ -4,7 +4,7 @@
 
 #include "cell/Margins.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 double ArcSin(double x) {
     if constexpr (FastEngine) CheckMargin(x * x, 1.0, 1.0, "an arcsine of an argument near 1");

@@ -6,7 +6,7 @@
 #include "cell/FloatFaults.h"
 #include "cell/Margins.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 namespace {
 

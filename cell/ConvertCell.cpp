@@ -10,7 +10,7 @@
 #include "cell/Cell.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 // 2 / sqrt(3) as the program writes it.
 inline constexpr double HexagonalLengthFactor = 1.1547005;

@@ -14,7 +14,7 @@
 #include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 namespace {
 

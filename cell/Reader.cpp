@@ -6,7 +6,7 @@
 #include "cell/Format.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 std::string ReadToken(TextReader& file) {
     std::string stored;

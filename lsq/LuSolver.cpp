@@ -5,7 +5,7 @@
 
 #include "lsq/LSQ.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "cell/Constants.h"
 #include "lsq/LSQ.h"
 
-namespace zantrel::ZANTREL_ENGINE {
+namespace zantrel::inline ZANTREL_ENGINE {
 
 ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
     ModelPoint m;
