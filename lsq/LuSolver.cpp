@@ -1,8 +1,10 @@
 // Crout LU decomposition with its own pivoting rule, the solve, and the inverse.
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "cell/Margins.h"
 #include "lsq/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
@@ -12,8 +14,19 @@ namespace {
 // A pivot below this magnitude is replaced by it, so the decomposition never stops.
 constexpr double PivotFloor = 1e-8;
 
-inline void FloorPivot(ParamMatrix& a, int j) {
+// A pivot's rounding follows the largest entry of the matrix, `scale`: where that could
+// put it on the other side of the floor, the fast path's decomposition is not the
+// reference's.
+inline void FloorPivot(ParamMatrix& a, int j, double scale) {
+    if constexpr (FastEngine) CheckMargin(std::fabs(a(j, j)), PivotFloor, scale, "a pivot near the floor");
     if (std::fabs(a(j, j)) < PivotFloor) a(j, j) = PivotFloor;
+}
+
+double LargestEntry(const ParamMatrix& a, int p) {
+    double largest = 0;
+    for (int r = 1; r <= p; ++r)
+        for (int c = 1; c <= p; ++c) largest = std::max(largest, std::fabs(a(r, c)));
+    return largest;
 }
 
 }  // namespace
@@ -32,9 +45,10 @@ void PivotRows(ParamMatrix& a, PermVector& perm, int p, int j) {
 // L keeps the diagonal, U has a unit diagonal; both share A.
 void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
     ZeroPivotSeen = false;
+    const double scale = FastEngine ? LargestEntry(a, p) : 0;
     for (int i = 1; i <= p; ++i) perm[std::size_t(i)] = i;
     PivotRows(a, perm, p, 1);
-    FloorPivot(a, 1);
+    FloorPivot(a, 1, scale);
     if (p == 1) return;
     for (int c = 2; c <= p; ++c) a(1, c) = double(a(1, c) / Extended(a(1, 1)));
     for (int j = 2; j <= p - 1; ++j) {
@@ -44,7 +58,7 @@ void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
             a(r, j) = double(Extended(a(r, j)) - sum);
         }
         PivotRows(a, perm, p, j);
-        FloorPivot(a, j);
+        FloorPivot(a, j, scale);
         for (int c = j + 1; c <= p; ++c) {
             double sum = 0;
             for (int k = 1; k <= j - 1; ++k) sum = double(sum + Extended(a(j, k)) * a(k, c));
@@ -53,7 +67,14 @@ void LuSolver::LuDecompose(ParamMatrix& a, int p, PermVector& perm) {
     }
     double sum = 0;
     for (int k = 1; k <= p - 1; ++k) sum = double(sum + Extended(a(p, k)) * a(k, p));
-    a(p, p) = double(Extended(a(p, p)) - sum);  // the last pivot is not floored
+    // The last pivot is not floored; only an exact zero stops the solves, so it must not
+    // be a cancellation down to rounding level. (Zero terms, a parameter that no
+    // reflection depends on, give an exact zero on both paths.)
+    if constexpr (FastEngine)
+        if (a(p, p) != 0 || sum != 0)
+            CheckMargin(double(Extended(a(p, p)) - sum), 0, std::fabs(a(p, p)) + std::fabs(sum),
+                        "a last pivot near zero");
+    a(p, p) = double(Extended(a(p, p)) - sum);
 }
 
 // A zero pivot stops the forward divisions for the rest of this and later solves.

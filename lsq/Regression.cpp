@@ -1,10 +1,12 @@
 // Starting coefficients: unweighted least squares through a one-sided Jacobi SVD.
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "cell/FloatFaults.h"
+#include "cell/Margins.h"
 #include "cell/Messages.h"
 #include "lsq/LSQ.h"
 
@@ -74,6 +76,15 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
                     AddProduct(b, x(i, k), x(i, k));
                 }
                 Extended ab = Extended(a) * b;
+                // A pair left unrotated stays non-orthogonal by up to sqrt(tol), which
+                // the coefficients keep: both paths must rotate the same pairs. The
+                // cosine's square carries a rounding of about eps times the cosine,
+                // 1e-24 near the tolerance; the window is 1e-4 of it. (Which of two
+                // columns of nearly equal norm goes first only orders the result.)
+                if constexpr (FastEngine)
+                    if (ab != 0)
+                        CheckMargin(double(Extended(g) * g / ab), tol, 1e8 * tol,
+                                    "a column pair near the rotation tolerance");
                 if (std::fabs(ab) < 1e-20 || Extended(g) * g / ab < tol) {
                     --counter;
                     continue;
@@ -119,6 +130,12 @@ void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, i
     RealTable s(MaxReflections);
     DecomposeSvd(x, v, s, p, n);
     const double tol = double(Extended(p) * p * 1e-8 * 1e-8);
+    if constexpr (FastEngine) {
+        // A singular value carries the rounding of the largest column.
+        double largest = 0;
+        for (int k = 1; k <= p; ++k) largest = std::max(largest, s[k]);
+        for (int k = 1; k <= p; ++k) CheckMargin(s[k], tol, 1e4 * largest, "a singular value near the tolerance");
+    }
     for (int k = 1; k <= p; ++k) {
         if (s[k] > tol) continue;
         // The right singular vector of the vanishing value names the parameter.
