@@ -77,7 +77,7 @@ public:
     Table() = default;
     explicit Table(int capacity) : items_(std::size_t(capacity)) {}
     void Allocate(int capacity) { items_.assign(std::size_t(capacity), T{}); }
-    void Release() { items_ = {}; }
+    void Release() { items_ = std::vector<T>(); }  // {} would keep the memory
     int Capacity() const { return int(items_.size()); }
     T& operator[](int i) {
         assert(i >= 1 && i <= Capacity());
@@ -101,7 +101,7 @@ public:
     RowTable() = default;
     explicit RowTable(int rows) { Allocate(rows); }
     void Allocate(int rows) { cells_.assign(std::size_t(rows) * MaxParams, 0.0); }
-    void Release() { cells_ = {}; }
+    void Release() { cells_ = std::vector<double>(); }
     int Rows() const { return int(cells_.size() / MaxParams); }
     double& operator()(int row, int col) {
         assert(row >= 1 && row <= Rows() && col >= 1 && col <= MaxParams);

@@ -111,7 +111,7 @@ void TextReader::Rewind() {
 }
 
 void TextReader::Close() {
-    text_ = {};
+    text_ = std::string();  // {} would keep the memory
     Rewind();
 }
 
