@@ -47,7 +47,8 @@ struct Fit {
 Eigen::MatrixXd HatMatrix(const std::string& data) {
     RefinementJob job;
     SetJobDefaults(job);
-    RefineInMemory(job, data);
+    job.InputFile = TextReader("data", data);
+    RunOpened(job, /*collect=*/false);  // keeps the observation tables, which a whole run releases
     const int n = job.ObsCount, p = job.ParamCount;
     const DerivativeModels models = PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p);
     Eigen::MatrixXd j(n, p);
@@ -58,6 +59,7 @@ Eigen::MatrixXd HatMatrix(const std::string& data) {
         for (int k = 1; k <= p; ++k) j(i - 1, k - 1) = d[k];
         w(i - 1) = 1 / (job.Weights[i] * job.Weights[i]);  // Weights holds each sigma
     }
+    ReleaseTables(job);
     const Eigen::MatrixXd jtw = j.transpose() * w.asDiagonal();
     return j * (jtw * j).inverse() * jtw;
 }
