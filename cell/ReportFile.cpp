@@ -50,6 +50,8 @@ void ReportFile::Create(const std::string& path, const std::string& what) {
             if (errno == EEXIST) continue;
             Fail(FileErrorText(errno), "cannot create " + what + " " + path);
         }
+        // The report goes out in one write at the end: no buffer of the stream's own.
+        std::setvbuf(file_, nullptr, _IONBF, 0);
         tempPath_ = candidate;
         return;
     }

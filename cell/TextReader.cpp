@@ -95,9 +95,14 @@ void TextReader::Open(const std::string& path) {
         if (code == EACCES || code == EPERM) Fail(Msg::AccessDenied, path);
         Fail(IoErrorText(code), path);
     }
+    // Read straight into our buffer: the stream's own would cost a stat and a copy.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     char buffer[65536];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text_.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text_.append(buffer, got);
+        if (got < sizeof buffer) break;  // the end, or an error that ferror tells
+    }
     bool failed = std::ferror(file) != 0;
     int code = errno;
     std::fclose(file);
