@@ -56,10 +56,6 @@ double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Exten
                   2 * h * k * a * b * m.cosGamma);
 }
 
-}  // namespace
-
-namespace {
-
 // The position in the minimised quantity from Q; the d spacing is formed only where
 // it is the position.
 double PositionFromQ(const RefinementJob& job, const ModelPoint& m, double q) {
