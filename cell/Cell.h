@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "cell/Constants.h"
-#include "cell/Job.h"
+#include "engine/Job.h"
 #include "cell/Messages.h"
-#include "cell/Report.h"
+#include "export/Report.h"
 #include "cell/Settings.h"
 
 namespace zantrel {

@@ -1,6 +1,6 @@
 #include "cell/Settings.h"
 
-#include "cell/Job.h"
+#include "engine/Job.h"
 
 namespace zantrel {
 

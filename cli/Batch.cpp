@@ -15,7 +15,7 @@
 #include <system_error>
 #include <thread>
 
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 #include "plot/Export.h"
 
 namespace zantrel::cli {

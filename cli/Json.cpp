@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "cell/Windows1252.h"
+#include "export/Windows1252.h"
 
 namespace zantrel::cli {
 

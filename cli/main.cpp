@@ -14,8 +14,8 @@
 #include <malloc.h>
 #endif
 
-#include "cell/Format.h"
-#include "cell/Margins.h"
+#include "export/Format.h"
+#include "engine/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
 #include "plot/Export.h"

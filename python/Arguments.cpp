@@ -7,7 +7,7 @@
 
 #include <pybind11/numpy.h>
 
-#include "cell/Indexed.h"
+#include "engine/Indexed.h"
 #include "cli/Batch.h"
 
 namespace zantrel::python {

@@ -3,7 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "cell/Cell.h"
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 #include "python/Arguments.h"
 #include "python/Result.h"
 

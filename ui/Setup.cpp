@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "cell/Job.h"
+#include "engine/Job.h"
 #include "cell/Settings.h"
 
 namespace zantrel {

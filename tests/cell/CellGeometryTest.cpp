@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "cell/TestJob.h"
-#include "lsq/LSQ.h"
+#include "engine/LSQ.h"
 
 namespace zantrel {
 namespace {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "cell/TestJob.h"
-#include "lsq/LSQ.h"
+#include "engine/LSQ.h"
 #include "support/SyntheticData.h"
 
 namespace zantrel {

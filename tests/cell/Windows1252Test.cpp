@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cell/Windows1252.h"
+#include "export/Windows1252.h"
 
 using namespace zantrel;
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cell/Cell.h"
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;

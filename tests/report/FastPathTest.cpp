@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cell/Cell.h"
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;

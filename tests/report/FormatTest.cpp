@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "cell/Format.h"
-#include "cell/ReportFile.h"
+#include "export/Format.h"
+#include "export/ReportFile.h"
 
 using namespace zantrel;
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "cell/Angles.h"
+#include "engine/Angles.h"
 #include "cell/Constants.h"
-#include "lsq/LSQ.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

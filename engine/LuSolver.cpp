@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "cell/Margins.h"
-#include "lsq/LSQ.h"
+#include "engine/Margins.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

@@ -1,4 +1,4 @@
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 
 #include <atomic>
 #include <cmath>

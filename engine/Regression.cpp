@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "cell/FloatFaults.h"
-#include "cell/Margins.h"
+#include "engine/FloatFaults.h"
+#include "engine/Margins.h"
 #include "cell/Messages.h"
-#include "lsq/LSQ.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "cell/Cell.h"
-#include "lsq/LSQ.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

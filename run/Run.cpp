@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "cell/Cell.h"
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 
 namespace zantrel {
 

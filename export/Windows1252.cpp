@@ -1,4 +1,4 @@
-#include "cell/Windows1252.h"
+#include "export/Windows1252.h"
 
 namespace zantrel {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "cell/Cell.h"
-#include "cell/FloatFaults.h"
-#include "cell/Margins.h"
-#include "lsq/LSQ.h"
+#include "engine/FloatFaults.h"
+#include "engine/Margins.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

@@ -1,8 +1,8 @@
-#include "cell/Angles.h"
+#include "engine/Angles.h"
 
 #include <cmath>
 
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

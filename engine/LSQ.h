@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "cell/Angles.h"
-#include "cell/Job.h"
+#include "engine/Angles.h"
+#include "engine/Job.h"
 
 namespace zantrel {
 

@@ -1,4 +1,4 @@
-#include "cell/FloatFaults.h"
+#include "engine/FloatFaults.h"
 
 #include <cfenv>
 

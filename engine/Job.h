@@ -5,8 +5,8 @@
 #include <vector>
 #include <string>
 
-#include "cell/Indexed.h"
-#include "cell/ReportFile.h"
+#include "engine/Indexed.h"
+#include "export/ReportFile.h"
 #include "cell/Results.h"
 #include "cell/TextReader.h"
 

@@ -1,6 +1,6 @@
-#include "cell/Format.h"
+#include "export/Format.h"
 
-#include "cell/Margins.h"
+#include "engine/Margins.h"
 
 #include <array>
 #include <charconv>

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "cell/Cell.h"
-#include "cell/FloatFaults.h"
-#include "cell/Margins.h"
+#include "engine/FloatFaults.h"
+#include "engine/Margins.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

@@ -1,4 +1,4 @@
-#include "cell/ReportFile.h"
+#include "export/ReportFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "cell/Messages.h"
-#include "cell/Windows1252.h"
+#include "export/Windows1252.h"
 
 namespace zantrel {
 

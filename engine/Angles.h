@@ -3,7 +3,7 @@
 // inverse sine and cosine it builds from the arctangent.
 
 #include "cell/Constants.h"
-#include "cell/Indexed.h"
+#include "engine/Indexed.h"
 
 namespace zantrel {
 

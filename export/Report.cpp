@@ -2,15 +2,15 @@
 // statistics, correlations, reciprocal cell, observed-versus-fitted table, and the
 // regression diagnostics. Windows-1252 with CR LF, whatever the platform.
 
-#include "cell/Report.h"
+#include "export/Report.h"
 
 #include <cmath>
 
-#include "cell/Angles.h"
-#include "cell/Format.h"
+#include "engine/Angles.h"
+#include "export/Format.h"
 #include "cell/Messages.h"
-#include "cell/ReportFile.h"
-#include "cell/Windows1252.h"
+#include "export/ReportFile.h"
+#include "export/Windows1252.h"
 
 namespace zantrel {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cell/Cell.h"
-#include "cell/Format.h"
-#include "lsq/LSQ.h"
+#include "export/Format.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cell/Indexed.h"
+#include "engine/Indexed.h"
 #include "cell/Results.h"
 
 namespace zantrel {

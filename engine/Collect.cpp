@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cell/Angles.h"
+#include "engine/Angles.h"
 #include "cell/Cell.h"
-#include "cell/FloatFaults.h"
-#include "cell/Margins.h"
-#include "lsq/LSQ.h"
+#include "engine/FloatFaults.h"
+#include "engine/Margins.h"
+#include "engine/LSQ.h"
 
 namespace zantrel::inline ZANTREL_ENGINE {
 
