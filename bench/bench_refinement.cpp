@@ -1,13 +1,13 @@
-// Whole runs in memory: parse from a string, both refinement passes, no report.
+// Whole runs in memory: parse from a string, both refinement passes, with or without
+// the results record and the report.
 
 #include <benchmark/benchmark.h>
 
 #include <fstream>
-#include <optional>
 #include <sstream>
 
-#include "cell/Cell.h"
-#include "engine/Margins.h"
+#include "engine/Engine.h"
+#include "run/Run.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;
@@ -33,27 +33,34 @@ std::string CubicData() {
     return MakeDataFile(recipe);
 }
 
+// The extended-precision engine alone: reading, regression and both refinement passes.
 void RunWithoutReport(benchmark::State& state, const std::string& data) {
     for (auto _ : state) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        RefineInMemory(job, data);
+        RefinementJob<long double> job;
+        job.InputFile = TextReader("data", data);
+        engine::Refine(job, /*collect=*/false);
         benchmark::DoNotOptimize(job.DirectCell);
     }
+}
+
+// The fast_path counter (1 when the last run's fast result was kept) and why it was not.
+void ReportPath(benchmark::State& state, const RunPath& path) {
+    state.counters["fast_path"] = path.fast ? 1 : 0;
+    state.SetLabel(path.fallbackReason);
 }
 
 void BM_Triclinic60(benchmark::State& state) { RunWithoutReport(state, TriclinicData()); }
 void BM_Cubic10(benchmark::State& state) { RunWithoutReport(state, CubicData()); }
 
 void BM_Triclinic60WithReport(benchmark::State& state) {
-    const std::string data = TriclinicData();
+    const RunRequest request = MemoryRequest({}, TriclinicData());
+    RunPath path;
     for (auto _ : state) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        benchmark::DoNotOptimize(RunRefinementInMemory(job, data));
+        RunReply reply = RunRefinement(request);
+        benchmark::DoNotOptimize(reply.report);
+        path = std::move(reply.path);
     }
-    state.counters["fast_path"] = LastRunPath().fast ? 1 : 0;
-    state.SetLabel(LastRunPath().fallbackReason);
+    ReportPath(state, path);
 }
 
 std::string Example(const char* name) {
@@ -66,17 +73,16 @@ std::string Example(const char* name) {
 // A series' file as a user has it: parse, refine, full report in memory; by the checked
 // fast path (fast_path 1 when its run was kept) or in extended precision only.
 void RunExample(benchmark::State& state, const char* name, bool extendedOnly) {
-    const std::string data = Example(name);
-    std::optional<ExtendedScope> extended;
-    if (extendedOnly) extended.emplace();
+    const RunRequest request =
+        MemoryRequest({}, Example(name), name, extendedOnly ? Precision::Extended : Precision::Checked);
+    RunPath path;
     for (auto _ : state) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        benchmark::DoNotOptimize(RunRefinementInMemory(job, data, name));
+        RunReply reply = RunRefinement(request);
+        benchmark::DoNotOptimize(reply.report);
+        path = std::move(reply.path);
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["fast_path"] = LastRunPath().fast ? 1 : 0;
-    state.SetLabel(LastRunPath().fallbackReason);
+    ReportPath(state, path);
 }
 
 void BM_DiopsideReport(benchmark::State& state) { RunExample(state, "diopside_2theta.dat", false); }

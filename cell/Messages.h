@@ -1,8 +1,11 @@
 #pragma once
 // Message texts and the error type that ends a run.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "cell/Settings.h"
 
 namespace zantrel {
 
@@ -28,6 +31,11 @@ std::string IoErrorText(int code);
 // line, where it happened when that is known.
 struct RunError : std::runtime_error {
     using std::runtime_error::runtime_error;
+    // The settings as the run had left them when it failed (a header line's, a lower
+    // crystal system): a session that keeps them for its next run keeps them after a
+    // failure too. Set by the run function.
+    std::optional<RefinementSettings> settingsInForce;
+    bool headerLine = false;  // a header line had been read
 };
 
 [[noreturn]] void Fail(const std::string& message);

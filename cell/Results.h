@@ -2,6 +2,10 @@
 // What a run leaves behind: every number its report prints, as data. The report, the
 // command line's CSV, CIF and JSON, the plots and the Python module format this record.
 //
+// Every number the report prints stands here as it prints it: the report formats and
+// computes nothing. Numbers the report forms in extended precision (products, differences,
+// converted angles) are long double.
+//
 // Units, stated once: lengths in angstrom, angles in degrees (converted with the
 // program's pi, as the report converts them), volumes in cubic angstrom, reciprocal
 // lengths in 1/angstrom; positions in the data's quantity (2-theta in degrees, d in
@@ -18,9 +22,9 @@ namespace zantrel {
 
 // One refined quantity with its standard error and 95 % half-width (sigma times t).
 struct Estimate {
-    double value = 0;
-    double sigma = 0;   // 0 where rounding left no positive variance
-    double conf95 = 0;
+    long double value = 0;
+    long double sigma = 0;  // 0 where rounding left no positive variance
+    long double conf95 = 0;
 };
 
 // One of the refined parameters as the report's cell table lists them.
@@ -47,7 +51,7 @@ struct ResidualStatistics {
 struct ZeroShiftResult {
     double value = 0;    // the correction as the report prints it: minus the refined shift
     double sigma = 0;
-    double conf95 = 0;
+    long double conf95 = 0;
     Quantity quantity = Quantity::TwoTheta;  // 2-theta (degrees) or energy (keV)
     bool significant = false;  // |shift| > sigma: the observations were corrected by it
 };
@@ -55,10 +59,11 @@ struct ZeroShiftResult {
 // One row of the observed-versus-fitted table.
 struct ReflectionRow {
     int h = 0, k = 0, l = 0;
-    double dObs = 0, dCalc = 0, dResidual = 0;
+    double dObs = 0, dCalc = 0;
+    long double dResidual = 0;
     double positionObs = 0;              // 2-theta, or energy for energy data (after any zero shift)
     std::optional<double> positionCalc;  // none where the cell gives no such position
-    std::optional<double> positionResidual;
+    std::optional<long double> positionResidual;
     double residual = 0;  // in the minimised quantity, observed - calculated
     double sigma = 0;     // assumed error of the observation in the minimised quantity
     bool marked = false;  // the table's bullet: |residual| > 2 aad (> 1.5 aad minimising d)
@@ -95,13 +100,6 @@ struct PassSummary {
     double lastChange = 0, tolerance = 0;
 };
 
-// The parameter slots as the computation holds them (angles in radians), from which
-// the report forms its printed values with its own arithmetic. Index j - 1 is slot j.
-struct ParameterSlots {
-    std::vector<double> direct, reciprocal;
-    std::vector<std::vector<double>> directCovariance, reciprocalCovariance;
-};
-
 struct Results {
     RefinementSettings settings;  // as the run used them, after any header line
     std::string title;            // the data file's bytes, without a header's '*'
@@ -119,8 +117,8 @@ struct Results {
     Estimate volume;
     std::vector<std::vector<double>> covariance;  // of the parameters, p x p
     // Of the parameters; empty where a variance is not positive ("n/a").
-    std::vector<std::vector<std::optional<double>>> correlation;
-    std::vector<RefinedParameter> reciprocal;  // a*, ... (conf95 not used)
+    std::vector<std::vector<std::optional<long double>>> correlation;
+    std::vector<RefinedParameter> reciprocal;  // a*, ... (conf95 not used); angles in degrees
     std::vector<std::vector<double>> reciprocalCovariance;
 
     std::optional<ZeroShiftResult> zeroShift;  // when refined
@@ -132,15 +130,6 @@ struct Results {
     std::vector<ReflectionRow> reflections;
     Diagnostics diagnostics;
     std::vector<PassSummary> passes;
-    ParameterSlots asRefined;
 };
-
-// The layout of each system: which refined slot gives each of a .. gamma, or the
-// fixed angle. Slot 0 stands for a fixed value.
-struct CellSlot {
-    int slot = 0;
-    double fixed = 0;
-};
-std::array<CellSlot, 6> ConventionalLayout(CrystalSystem system);
 
 }  // namespace zantrel

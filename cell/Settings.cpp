@@ -1,48 +1,6 @@
 #include "cell/Settings.h"
 
-#include "engine/Job.h"
-
 namespace zantrel {
-
-void ApplySettings(const RefinementSettings& s, RefinementJob& job) {
-    job.CrystalSystem = int(s.system);
-    SetSystemFlags(job);
-    job.DataIs2Theta = s.data == Quantity::TwoTheta;
-    job.DataIsEnergy = s.data == Quantity::Energy;
-    job.MinimiseOn2Theta = s.minimised == Quantity::TwoTheta;
-    job.MinimiseOnD = s.minimised == Quantity::D;
-    job.MinimiseOnEnergy = s.minimised == Quantity::Energy;
-    job.Wavelength = s.wavelength;
-    job.Beam2Theta = s.beam2Theta;
-    job.RefineZeroShift = s.zeroShift;
-    job.ZeroShiftRequested = s.zeroShift;
-    job.FullDiagnostics = s.fullDiagnostics;
-}
-
-void SetSystemFlags(RefinementJob& job) {
-    job.IsCubic = job.CrystalSystem == 1;
-    job.IsTetragonal = job.CrystalSystem == 2;
-    job.IsHexagonal = job.CrystalSystem == 3;
-    job.IsOrthorhombic = job.CrystalSystem == 4;
-    job.IsMonoclinic = job.CrystalSystem == 5;
-    job.IsTriclinic = job.CrystalSystem == 6;
-}
-
-RefinementSettings SettingsOf(const RefinementJob& job) {
-    RefinementSettings s;
-    s.system = CrystalSystem(job.CrystalSystem);
-    s.data = job.DataIs2Theta ? Quantity::TwoTheta : job.DataIsEnergy ? Quantity::Energy : Quantity::D;
-    // The flags are tested in this order wherever the run chooses its quantity.
-    s.minimised = job.MinimiseOn2Theta   ? Quantity::TwoTheta
-                  : job.MinimiseOnEnergy ? Quantity::Energy
-                  : job.MinimiseOnD      ? Quantity::D
-                                         : Quantity::Q;
-    s.wavelength = job.Wavelength;
-    s.beam2Theta = job.Beam2Theta;
-    s.zeroShift = job.ZeroShiftRequested;
-    s.fullDiagnostics = job.FullDiagnostics;
-    return s;
-}
 
 Quantity DataKindFromToken(const std::string& token) {
     if (token == "    tt") return Quantity::TwoTheta;
@@ -95,12 +53,6 @@ bool ParseQuantityName(const std::string& name, Quantity& quantity) {
             return true;
         }
     return false;
-}
-
-int ParameterCount(CrystalSystem system) {
-    static constexpr int Counts[6] = {1, 2, 2, 3, 4, 6};
-    int i = int(system);
-    return i >= 1 && i <= 6 ? Counts[i - 1] : 0;
 }
 
 }  // namespace zantrel

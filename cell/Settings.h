@@ -1,13 +1,11 @@
 #pragma once
 // The settings of a run as values: crystal system, data kind, minimised quantity,
-// wavelength, detector angle and the two switches. The job keeps them as the flags
-// its formulas test; this is the one conversion between the two forms.
+// wavelength, detector angle and the two switches. Every front end and the run
+// request hold them in this form; the engine derives its flags from it (engine/Job.h).
 
 #include <string>
 
 namespace zantrel {
-
-struct RefinementJob;
 
 enum class CrystalSystem { Cubic = 1, Tetragonal, Hexagonal, Orthorhombic, Monoclinic, Triclinic };
 
@@ -27,12 +25,6 @@ struct RefinementSettings {
     bool operator==(const RefinementSettings&) const = default;
 };
 
-// The job's settings flags from the values, and back.
-void ApplySettings(const RefinementSettings& settings, RefinementJob& job);
-RefinementSettings SettingsOf(const RefinementJob& job);
-// The IsCubic ... IsTriclinic flags from job.CrystalSystem (all false when it is out of range).
-void SetSystemFlags(RefinementJob& job);
-
 // A header line's six-character tokens ("    tt", "     e", "     d", anything else
 // for Q or d), right-justified as ReadToken returns them.
 Quantity DataKindFromToken(const std::string& token);
@@ -45,8 +37,5 @@ const char* UnitName(Quantity quantity);
 // Parses the names above (case-sensitive); false for an unknown name.
 bool ParseSystemName(const std::string& name, CrystalSystem& system);
 bool ParseQuantityName(const std::string& name, Quantity& quantity);
-
-// Number of reciprocal-cell parameters each system refines: 1, 2, 2, 3, 4, 6.
-int ParameterCount(CrystalSystem system);
 
 }  // namespace zantrel

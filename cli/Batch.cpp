@@ -15,7 +15,7 @@
 #include <system_error>
 #include <thread>
 
-#include "engine/Margins.h"
+#include "export/ReportFile.h"
 #include "plot/Export.h"
 
 namespace zantrel::cli {
@@ -52,11 +52,6 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
 
 namespace {
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
-}
-
 void WriteBeside(const FileResult& r, const std::string& path, const std::string& bytes) {
     if (SameFile(path, r.file))
         Fail("The output would replace the data file", path + " is both; rename the data file");
@@ -87,16 +82,14 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
     r.file = file;
     r.report = options.output.empty() ? ReportPathFor(file) : options.output;
     try {
-        RefinementJob job;
-        SetJobDefaults(job);
-        ApplySettings(options.settings, job);
-        job.InputFileName = file;
-        job.OutputFileName = r.report;
+        RunRequest request = FileRequest(options.settings, file);
+        request.reportPath = r.report;
         // The CIF rounds each value to its standard uncertainty, to digits the report
         // does not print and the fast path does not check.
-        std::optional<ExtendedScope> extended;
-        if (options.cif) extended.emplace();
-        r.results = RunRefinement(job);
+        if (options.extended || options.cif) request.precision = Precision::Extended;
+        RunReply reply = RunRefinement(request);
+        r.results = std::move(reply.results);
+        r.path = std::move(reply.path);
         r.refined = !r.results.halted;
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
@@ -115,7 +108,6 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         // {} would empty the vectors but keep their memory.)
         Free(r.results.reflections);
         Free(r.results.diagnostics.rows);
-        Free(r.results.asRefined);
         Free(r.results.covariance);
         Free(r.results.correlation);
         Free(r.results.reciprocal);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
 #include "cli/Options.h"
 
 namespace zantrel::cli {
@@ -21,6 +21,7 @@ struct FileResult {
     std::string error;  // the message, and on a second line where it happened
     bool refined = false;  // the run got as far as a cell (a later write may still have failed)
     int flaggedCount = 0;  // reflections flagged by either diagnostic, kept when the rows are not
+    RunPath path;          // which precision made the run
     Results results;
 };
 

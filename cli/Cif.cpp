@@ -140,7 +140,7 @@ std::string CifText(const FileResult& f) {
     for (std::size_t i = 0; i < 6; ++i)
         Item(out, CellTags[i], r.cell[i].sigma ? ValueWithSu(r.cell[i].value, *r.cell[i].sigma * scale)
                                                : Shortest(r.cell[i].value));
-    Item(out, "_cell_volume", ValueWithSu(r.volume.value, r.volume.sigma * scale));
+    Item(out, "_cell_volume", ValueWithSu(double(r.volume.value), double(r.volume.sigma) * scale));
     Item(out, "_cell_measurement_reflns_used", std::to_string(r.obsCount));
     const bool energy = r.settings.data == Quantity::Energy, angle = r.settings.data == Quantity::TwoTheta;
     if (angle && !r.reflections.empty()) {

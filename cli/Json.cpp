@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "cell/Constants.h"
 #include "export/Windows1252.h"
 
 namespace zantrel::cli {
@@ -19,6 +20,9 @@ void AppendEscape(std::string& out, unsigned code) {
 
 std::string Number(double x) { return std::isfinite(x) ? Shortest(x) : "null"; }
 std::string Number(const std::optional<double>& x) { return x ? Number(*x) : "null"; }
+// A number the report prints from extended precision, as the double nearest to it.
+std::string Number(long double x) { return Number(double(x)); }
+std::string Number(const std::optional<long double>& x) { return x ? Number(*x) : "null"; }
 std::string Bool(bool b) { return b ? "true" : "false"; }
 std::string Name(const char* name) { return JsonString(name); }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
 
 namespace zantrel::cli {
 

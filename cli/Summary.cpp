@@ -47,7 +47,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
         row += (counted ? std::to_string(r.obsCount) : "") + ",";
         if (f.refined) {
             for (const CellValue& v : r.cell) row += Shortest(v.value) + "," + Optional(v.sigma) + ",";
-            row += Shortest(r.volume.value) + "," + Shortest(r.volume.sigma) + ",";
+            row += Shortest(double(r.volume.value)) + "," + Shortest(double(r.volume.sigma)) + ",";
             if (r.zeroShift) row += Shortest(r.zeroShift->value) + "," + Shortest(r.zeroShift->sigma) + ",";
             else row += ",,";
             row += Shortest(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";

@@ -1,5 +1,7 @@
 // zantrel-cli: refine one or many data files from the command line.
 
+#include <cstdlib>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -15,7 +17,6 @@
 #endif
 
 #include "export/Format.h"
-#include "engine/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
 #include "plot/Export.h"
@@ -101,7 +102,10 @@ int main(int argc, char** argv) {
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
-    if (options.extended) SetExtendedOnly(true);
+    // ZANTREL_EXTENDED=1 is --extended for scripts that cannot change the command line.
+    if (const char* extended = std::getenv("ZANTREL_EXTENDED"); extended != nullptr && *extended != '\0' &&
+                                                                 std::strcmp(extended, "0") != 0)
+        options.extended = true;
     // Drawing text needs a QGuiApplication; without --plot the program starts no Qt.
     std::unique_ptr<QObject> gui;
     if (options.plot) gui = plot::StartHeadlessGui();

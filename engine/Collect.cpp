@@ -4,39 +4,48 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Angles.h"
-#include "cell/Cell.h"
+#include "cell/CrystalSystems.h"
+#include "cell/Messages.h"
+#include "engine/Relations.h"
+#include "engine/Steps.h"
 #include "engine/FloatFaults.h"
 #include "engine/Margins.h"
 #include "engine/LSQ.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
 namespace {
 
 // Square root of a variance; none exists for a zero or negative one.
-double SigmaOrZero(double variance) { return variance > 0 ? double(std::sqrt(Extended(variance))) : 0.0; }
+template <typename Real>
+double SigmaOrZero(double variance) {
+    return variance > 0 ? double(std::sqrt(Real(variance))) : 0.0;
+}
 
 // Radians to degrees for the covariances of the command line's documents.
-double AngleFactor(int slot) { return slot >= 4 ? double(Extended(180) / Pi) : 1.0; }
+template <typename Real>
+double AngleFactor(int slot) {
+    return slot >= 4 ? double(Real(180) / Pi) : 1.0;
+}
 
 // The statistics of one set of residuals: sd, aad and maxdev over n reflections.
+template <typename Real>
 struct ResidualSums {
     double sumSquares = 0, sumAbs = 0, maxAbs = 0;
     int count = 0;
     // diff is squared as given; its absolute value is the stored double.
-    void Add(Extended diff, double absDiff) {
+    void Add(Real diff, double absDiff) {
         sumSquares = double(sumSquares + diff * diff);
         if (absDiff > maxAbs) maxAbs = absDiff;
-        sumAbs = double(sumAbs + Extended(absDiff));
+        sumAbs = double(sumAbs + Real(absDiff));
         ++count;
     }
     ResidualStatistics Statistics(Quantity quantity) const {
         ResidualStatistics s;
         s.quantity = quantity;
         s.count = count;
-        s.sd = count > 0 ? double(std::sqrt(Extended(sumSquares) / count)) : 0.0;
-        s.aad = count > 0 ? double(Extended(sumAbs) / count) : 0.0;
+        s.sd = count > 0 ? double(std::sqrt(Real(sumSquares) / count)) : 0.0;
+        s.aad = count > 0 ? double(Real(sumAbs) / count) : 0.0;
         s.maxdev = maxAbs;
         return s;
     }
@@ -46,12 +55,21 @@ std::vector<std::vector<double>> Square(int p) {
     return std::vector<std::vector<double>>(std::size_t(p), std::vector<double>(std::size_t(p), 0.0));
 }
 
+// The correlation of parameters i and j (1-based) from their covariance; none without
+// two positive variances.
+std::optional<long double> Correlation(const ParamMatrix& c, int i, int j) {
+    const double ii = c(i, i), jj = c(j, j);
+    if (!(ii > 0) || !(jj > 0)) return std::nullopt;
+    return (long double)c(i, j) / (std::sqrt((long double)jj) * std::sqrt((long double)ii));
+}
+
+template <typename Real>
 class Collector {
 public:
-    Collector(RefinementJob& job, Results& r) : job_(job), r_(r), p_(job.ParamCount) {}
+    Collector(RefinementJob<Real>& job, Results& r) : job_(job), r_(r), p_(job.ParamCount) {}
 
     void Collect() {
-        if constexpr (FastEngine) CheckVariances();
+        if (job_.margins != nullptr) CheckVariances();
         ClearFloatFaults();
         CellTable();
         Reciprocal();
@@ -72,23 +90,24 @@ private:
         bool positive = job_.VolumeSigma > 0;
         for (int i = 1; i <= p_; ++i)
             positive = positive && job_.DirectCovariance(i, i) > 0 && job_.Covariance(i, i) > 0;
-        CheckSound(positive, "a variance that is not positive");
+        CheckSound(job_.margins, positive, "a variance that is not positive");
     }
 
     void CellTable() {
-        job_.FitSigma = SigmaOrZero(job_.ResidualSquares);
+        job_.FitSigma = SigmaOrZero<Real>(job_.ResidualSquares);
         // From here on the direct sigmas of the angles are in degrees.
-        for (int i = 4; i <= 6; ++i) job_.DirectSigmas[i] = double(Degrees(job_.DirectSigmas[i]));
-        const Extended t = job_.StudentT;
+        for (int i = 4; i <= 6; ++i) job_.DirectSigmas[i] = double(Degrees<Real>(job_.DirectSigmas[i]));
+        const long double t = job_.StudentT;
         r_.studentT = job_.StudentT;
         r_.sigmaFit = job_.FitSigma;
         for (int i = 1; i <= p_; ++i) {
-            const double value = i >= 4 ? double(Degrees(job_.DirectCell[i])) : job_.DirectCell[i];
+            const double value = i >= 4 ? double(Degrees<Real>(job_.DirectCell[i])) : job_.DirectCell[i];
             const double sigma = job_.DirectSigmas[i];
-            r_.parameters.push_back({job_.DirectLabels[std::size_t(i)], {value, sigma, double(sigma * t)}});
+            // The 95 % half-widths are printed from the product in extended precision.
+            r_.parameters.push_back({job_.DirectLabels[std::size_t(i)], {value, sigma, sigma * t}});
         }
-        r_.volume = {job_.CellVolume, job_.VolumeSigma, double(job_.VolumeSigma * t)};
-        const auto layout = ConventionalLayout(r_.systemRefined);
+        r_.volume = {job_.CellVolume, job_.VolumeSigma, job_.VolumeSigma * t};
+        const auto& layout = LayoutOf(r_.systemRefined).conventional;
         for (std::size_t k = 0; k < 6; ++k) {
             const CellSlot& s = layout[k];
             if (s.slot == 0) {
@@ -96,41 +115,34 @@ private:
                 continue;
             }
             const Estimate& e = r_.parameters[std::size_t(s.slot - 1)].estimate;
-            r_.cell[k] = {e.value, e.sigma, e.conf95};
+            r_.cell[k] = {double(e.value), double(e.sigma), double(e.conf95)};
         }
         r_.covariance = Square(p_);
-        r_.correlation.assign(std::size_t(p_), std::vector<std::optional<double>>(std::size_t(p_)));
-        r_.asRefined.directCovariance = Square(p_);
-        for (int i = 1; i <= p_; ++i) {
-            r_.asRefined.direct.push_back(job_.DirectCell[i]);
-            for (int j = 1; j <= p_; ++j) {
-                const double c = job_.DirectCovariance(i, j);
-                r_.asRefined.directCovariance[std::size_t(i - 1)][std::size_t(j - 1)] = c;
-                r_.covariance[std::size_t(i - 1)][std::size_t(j - 1)] = c * AngleFactor(i) * AngleFactor(j);
-            }
-        }
+        r_.correlation.assign(std::size_t(p_), std::vector<std::optional<long double>>(std::size_t(p_)));
         for (int i = 1; i <= p_; ++i)
             for (int j = 1; j <= p_; ++j)
-                if (auto rho = Correlation(r_.asRefined.directCovariance, i, j))
-                    r_.correlation[std::size_t(i - 1)][std::size_t(j - 1)] = i == j ? 1.0 : double(*rho);
+                r_.covariance[std::size_t(i - 1)][std::size_t(j - 1)] =
+                    job_.DirectCovariance(i, j) * AngleFactor<Real>(i) * AngleFactor<Real>(j);
+        // Printed from the covariance as refined (angles in radians), in extended precision.
+        for (int i = 1; i <= p_; ++i)
+            for (int j = 1; j <= p_; ++j)
+                if (auto rho = Correlation(job_.DirectCovariance, i, j))
+                    r_.correlation[std::size_t(i - 1)][std::size_t(j - 1)] = i == j ? 1.0L : *rho;
     }
 
     void Reciprocal() {
         r_.reciprocalCovariance = Square(p_);
-        r_.asRefined.reciprocalCovariance = Square(p_);
         for (int j = 1; j <= p_; ++j) {
-            const double s = SigmaOrZero(job_.Covariance(j, j));
+            const double s = SigmaOrZero<long double>(job_.Covariance(j, j));
             const double rc = job_.ReciprocalCell[j];
             RefinedParameter q{job_.ReciprocalLabels[std::size_t(j)], {}};
-            q.estimate.value = j <= 3 ? rc : double(Degrees(rc));
-            q.estimate.sigma = j <= 3 ? s : double(Degrees(s));
+            // Angles as degrees of the radians as refined, in extended precision.
+            q.estimate.value = j <= 3 ? rc : Degrees<long double>(rc);
+            q.estimate.sigma = j <= 3 ? s : Degrees<long double>(s);
             r_.reciprocal.push_back(q);
-            r_.asRefined.reciprocal.push_back(rc);
-            for (int k = 1; k <= p_; ++k) {
-                const double c = job_.Covariance(j, k);
-                r_.asRefined.reciprocalCovariance[std::size_t(j - 1)][std::size_t(k - 1)] = c;
-                r_.reciprocalCovariance[std::size_t(j - 1)][std::size_t(k - 1)] = c * AngleFactor(j) * AngleFactor(k);
-            }
+            for (int k = 1; k <= p_; ++k)
+                r_.reciprocalCovariance[std::size_t(j - 1)][std::size_t(k - 1)] =
+                    job_.Covariance(j, k) * AngleFactor<Real>(j) * AngleFactor<Real>(k);
         }
     }
 
@@ -139,7 +151,7 @@ private:
         ZeroShiftResult z;
         z.value = -job_.ZeroShift;
         z.sigma = std::fabs(job_.ZeroShiftSigma);
-        z.conf95 = double(Extended(z.sigma) * job_.StudentT);
+        z.conf95 = (long double)z.sigma * job_.StudentT;
         z.quantity = job_.MinimiseOn2Theta ? Quantity::TwoTheta : Quantity::Energy;
         z.significant = std::fabs(job_.ZeroShift) > std::fabs(job_.ZeroShiftSigma);
         r_.zeroShift = z;
@@ -154,44 +166,42 @@ private:
 
     // Calculated positions and residuals in the minimised quantity, and their statistics.
     void FittedPositions() {
-        ResidualSums sums;
+        ResidualSums<Real> sums;
         r_.reflections.resize(std::size_t(job_.ObsCount));
         for (int i = 1; i <= job_.ObsCount; ++i) {
             double d = 0;
             const double calc = CalcPosition(job_, i, job_.DesignMatrix, job_.ReciprocalCell, d);
             job_.CalcValues[i] = calc;
             job_.DCalc[i] = d;
-            const Extended diff = Extended(ObservedMinimised(i)) - calc;
+            const Real diff = Real(ObservedMinimised(i)) - calc;
             largestObserved_ = std::max(largestObserved_, std::fabs(ObservedMinimised(i)));
             job_.Residuals[i] = double(diff);
             job_.AbsResidual = std::fabs(job_.Residuals[i]);
             sums.Add(diff, job_.AbsResidual);
         }
         job_.ResidualSquares = sums.sumSquares;
-        job_.SumAbsResidual = sums.sumAbs;
-        job_.MaxAbsResidual = sums.maxAbs;
         r_.fit = sums.Statistics(r_.settings.minimised);
         // Statistics of residuals close to rounding level carry that rounding.
-        if constexpr (FastEngine) CheckSound(r_.fit.sd > 1e-5 * largestObserved_, "a fit close to exact");
+        CheckSound(job_.margins, r_.fit.sd > 1e-5 * largestObserved_, "a fit close to exact");
     }
 
     // The observed quantity calculated from DCalc; none where it does not exist.
     std::optional<double> CalculatedObservable(int i) const {
         if (job_.DataIsEnergy) {
-            Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job_.Beam2Theta);
-            if constexpr (FastEngine) CheckSound(s != 0, "a beam angle of zero");
+            Real s = DetectorSine<Real>(job_.Beam2Theta);
+            CheckSound(job_.margins, s != 0, "a beam angle of zero");
             if (!(s > 0) || !(job_.DCalc[i] > 0)) return std::nullopt;
-            return double(EnergyDSinTheta / (s * job_.DCalc[i]));
+            return double(EnergyDRelation(s, job_.DCalc[i]));
         }
-        double ratio = double(job_.Wavelength / (2 * Extended(job_.DCalc[i])));
-        if constexpr (FastEngine) CheckMargin(std::fabs(ratio), 1.0, 1.0, "a reflection near the 2-theta limit");
+        double ratio = double(job_.Wavelength / (2 * Real(job_.DCalc[i])));
+        CheckMargin(job_.margins, std::fabs(ratio), 1.0, 1.0, "a reflection near the 2-theta limit");
         if (!(std::fabs(ratio) < 1)) return std::nullopt;
-        return double(2 * Extended(ArcSin(ratio)) * 180 / Pi);
+        return double(TwoThetaFromSine<Real>(ratio, job_.margins));
     }
 
     // The observed-versus-fitted rows, and the statistics in the observed quantity.
     void ObservedPositions() {
-        ResidualSums sums;
+        ResidualSums<Real> sums;
         const bool dData = !job_.DataIsEnergy && !job_.DataIs2Theta;
         const double aad = r_.fit.aad;
         for (int i = 1; i <= job_.ObsCount; ++i) {
@@ -201,34 +211,32 @@ private:
             row.l = job_.MillerL[i];
             row.dObs = job_.DObs[i];
             row.dCalc = job_.DCalc[i];
-            row.dResidual = double(Extended(row.dObs) - row.dCalc);
+            row.dResidual = (long double)row.dObs - row.dCalc;
             row.positionObs = job_.DataIsEnergy ? job_.EnergyObs[i] : job_.TwoThetaObs[i];
             row.positionCalc = CalculatedObservable(i);
-            if (row.positionCalc) row.positionResidual = double(Extended(row.positionObs) - *row.positionCalc);
+            if (row.positionCalc) row.positionResidual = (long double)row.positionObs - *row.positionCalc;
             row.residual = job_.Residuals[i];
             row.sigma = job_.Weights[i];
             const double ratio = aad > 0 ? std::fabs(row.residual) / aad : 0.0;
             row.marked = job_.MinimiseOnD ? ratio > 1.5 : ratio > 2;
-            if constexpr (FastEngine) {
+            {
                 const double limit = job_.MinimiseOnD ? 1.5 : 2.0;
-                CheckMargin(std::fabs(row.residual), limit * aad, (1 + limit) * largestObserved_,
+                CheckMargin(job_.margins, std::fabs(row.residual), limit * aad, (1 + limit) * largestObserved_,
                             "a residual near the limit of its mark");
             }
-            if (dData) job_.AbsResidual = double(std::fabs(Extended(job_.DObs[i]) - job_.DCalc[i]));
-            else if (row.positionCalc) job_.AbsResidual = double(std::fabs(Extended(row.positionObs) - *row.positionCalc));
+            if (dData) job_.AbsResidual = double(std::fabs(Real(job_.DObs[i]) - job_.DCalc[i]));
+            else if (row.positionCalc) job_.AbsResidual = double(std::fabs(Real(row.positionObs) - *row.positionCalc));
             // A row without a calculated 2-theta or energy has no residual to count.
             if (row.positionCalc || dData) sums.Add(job_.AbsResidual, job_.AbsResidual);
         }
         job_.ResidualSquares = sums.sumSquares;
-        job_.SumAbsResidual = sums.sumAbs;
-        job_.MaxAbsResidual = sums.maxAbs;
         const Quantity data = r_.settings.data, minimised = r_.settings.minimised;
         if (data == Quantity::Energy && minimised != Quantity::Energy) r_.observed = sums.Statistics(data);
         else if (data == Quantity::TwoTheta && minimised != Quantity::TwoTheta) r_.observed = sums.Statistics(data);
         else if (data == Quantity::D && minimised != Quantity::D) r_.observed = sums.Statistics(data);
     }
 
-    RefinementJob& job_;
+    RefinementJob<Real>& job_;
     Results& r_;
     const int p_;
     double largestObserved_ = 0;  // in the minimised quantity: the scale of the residuals' rounding
@@ -236,12 +244,12 @@ private:
 
 }  // namespace
 
-std::optional<Extended> Correlation(const std::vector<std::vector<double>>& c, int i, int j) {
-    const double ii = c[std::size_t(i - 1)][std::size_t(i - 1)], jj = c[std::size_t(j - 1)][std::size_t(j - 1)];
-    if (!(ii > 0) || !(jj > 0)) return std::nullopt;
-    return Extended(c[std::size_t(i - 1)][std::size_t(j - 1)]) / (std::sqrt(Extended(jj)) * std::sqrt(Extended(ii)));
+template <typename Real>
+void CollectResults(RefinementJob<Real>& job, Results& results) {
+    Collector<Real>(job, results).Collect();
 }
 
-void CollectResults(RefinementJob& job, Results& results) { Collector(job, results).Collect(); }
+template void CollectResults(RefinementJob<double>&, Results&);
+template void CollectResults(RefinementJob<long double>&, Results&);
 
-}  // namespace zantrel::ZANTREL_ENGINE
+}  // namespace zantrel::engine

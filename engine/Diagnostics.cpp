@@ -8,36 +8,24 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/Angles.h"
-#include "cell/Cell.h"
+#include "cell/Messages.h"
+#include "engine/Relations.h"
+#include "engine/Steps.h"
 #include "engine/FloatFaults.h"
 #include "engine/Margins.h"
 #include "engine/LSQ.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
 namespace {
 
 // Used in place of a leverage of 1 or more, where deletion would leave a parameter free.
 constexpr double LeverageCap = 0.9999;
 
-// A quotient that may not exist: a zero divisor with a non-zero numerator, or one with
-// no finite value (a fit so degenerate that a leverage comes out negative has no square
-// root of it).
-std::optional<double> Quotient(Extended numerator, Extended denominator) {
-    if constexpr (FastEngine) CheckSound(denominator != 0, "a deletion statistic without a value");
-    if (denominator != 0) {
-        double q = double(numerator / denominator);
-        if (!std::isfinite(q)) return std::nullopt;
-        return q;
-    }
-    if (numerator == 0) return 0.0;  // nothing to explain: no influence
-    return std::nullopt;
-}
-
+template <typename Real>
 class DeletionStatistics {
 public:
-    explicit DeletionStatistics(const RefinementJob& job)
+    explicit DeletionStatistics(const RefinementJob<Real>& job)
         : job_(job),
           n_(job.ObsCount),
           p_(job.ParamCount),
@@ -47,14 +35,28 @@ public:
         Diagnostics d;
         d.listedFully = job_.FullDiagnostics;
         d.leverageLimit = LeverageLimit();
-        d.dfFitsLimit = double(2 * std::sqrt(Extended(p_) / n_));
+        d.dfFitsLimit = double(2 * std::sqrt(Real(p_) / n_));
         for (int i = 1; i <= n_; ++i) d.rows.push_back(Row(i, d));
         return d;
     }
 
 private:
+    // A quotient that may not exist: a zero divisor with a non-zero numerator, or one with
+    // no finite value (a fit so degenerate that a leverage comes out negative has no square
+    // root of it).
+    std::optional<double> Quotient(Real numerator, Real denominator) const {
+        CheckSound(job_.margins, denominator != 0, "a deletion statistic without a value");
+        if (denominator != 0) {
+            double q = double(numerator / denominator);
+            if (!std::isfinite(q)) return std::nullopt;
+            return q;
+        }
+        if (numerator == 0) return 0.0;  // nothing to explain: no influence
+        return std::nullopt;
+    }
+
     double LeverageLimit() const {
-        double limit = double(2 * Extended(p_) / n_);
+        double limit = double(2 * Real(p_) / n_);
         return limit > 1 ? 1.0 : limit;
     }
 
@@ -63,25 +65,23 @@ private:
         const ParamMatrix& c = job_.CovarianceCopy;
         ParamVector x;
         NumericDerivativesAt(job_, models_, job_.ParamSteps, job_.DesignMatrix, i, p_, x);
-        const Extended sigma = job_.Weights[i];
-        const Extended r = job_.Residuals[i] / sigma;
+        const Real sigma = job_.Weights[i];
+        const Real r = job_.Residuals[i] / sigma;
         // h_i = x_i' (X'WX)^-1 x_i w_i
         for (int j = 1; j <= p_; ++j)
             for (int k = 1; k <= p_; ++k)
-                row.leverage = double(row.leverage + Extended(x[j]) * c(j, k) * x[k] / (sigma * sigma));
-        if constexpr (FastEngine) {
-            // The leverage carries the conditioning of the covariance, a factor of up to 1e3.
-            CheckMargin(row.leverage, 1.0, 1e3, "a leverage near 1");
-            CheckMargin(row.leverage, d.leverageLimit, 1e3, "a leverage near its limit");
-        }
+                row.leverage = double(row.leverage + Real(x[j]) * c(j, k) * x[k] / (sigma * sigma));
+        // The leverage carries the conditioning of the covariance, a factor of up to 1e3.
+        CheckMargin(job_.margins, row.leverage, 1.0, 1e3, "a leverage near 1");
+        CheckMargin(job_.margins, row.leverage, d.leverageLimit, 1e3, "a leverage near its limit");
         // A leverage of exactly 1 would divide by zero: the cap gives a large, finite change.
-        const Extended keep = 1 - (row.leverage == 1 ? LeverageCap : Extended(row.leverage));
+        const Real keep = 1 - (row.leverage == 1 ? LeverageCap : Real(row.leverage));
         // DFBETA_i = (X'WX)^-1 x_i w_i r_i / (1 - h_i), applied to the reciprocal cell.
         ParamVector shifted = job_.ReciprocalCell;
         for (int u = 1; u <= p_; ++u) {
             double sum = 0;
-            for (int k = 1; k <= p_; ++k) sum = double(sum + Extended(c(u, k)) * x[k]);
-            shifted[u] = double(Extended(shifted[u]) + sum / sigma * r / keep);
+            for (int k = 1; k <= p_; ++k) sum = double(sum + Real(c(u, k)) * x[k]);
+            shifted[u] = double(Real(shifted[u]) + sum / sigma * r / keep);
         }
         ClearFloatFaults();
         ParamVector direct;
@@ -89,11 +89,11 @@ private:
         ConvertCell(job_, shifted, direct, volume);
         ParamVector change;
         for (int u = 1; u <= p_; ++u) {
-            Extended delta = Extended(job_.DirectCell[u]) - direct[u];
-            if (u > 3) delta = Degrees(delta);
+            Real delta = Real(job_.DirectCell[u]) - direct[u];
+            if (u > 3) delta = Degrees<Real>(delta);
             change[u] = double(delta);
         }
-        const double volumeChange = double(Extended(job_.CellVolume) - volume);
+        const double volumeChange = double(Real(job_.CellVolume) - volume);
         // A deletion so influential that the shifted cell has no direct form.
         bool changeDefined = true;
         try {
@@ -101,61 +101,65 @@ private:
         } catch (const RunError&) {
             changeDefined = false;
         }
-        if constexpr (FastEngine) CheckSound(changeDefined, "a deletion whose cell has no direct form");
+        CheckSound(job_.margins, changeDefined, "a deletion whose cell has no direct form");
 
-        const Extended h = row.leverage >= 1 ? LeverageCap : Extended(row.leverage);
-        const Extended s = job_.FitSigma;
+        const Real h = row.leverage >= 1 ? LeverageCap : Real(row.leverage);
+        const Real s = job_.FitSigma;
         const int nu = n_ - p_;
         // s(i)^2 = ((n - p) s^2 - r_i^2 / (1 - h_i)) / (n - p - 1)
-        Extended variance = (s * s * nu - r * r / (1 - h)) / (nu - 1);
+        Real variance = (s * s * nu - r * r / (1 - h)) / (nu - 1);
         // Deleting an observation that carries nearly all the misfit leaves a difference
         // of two nearly equal sums: its rounding would show in every statistic below.
-        if constexpr (FastEngine)
-            CheckSound(std::fabs(s * s * nu - r * r / (1 - h)) > 0.25 * (s * s * nu + r * r / (1 - h)),
-                       "a deletion that leaves almost no misfit");
+        CheckSound(job_.margins, std::fabs(s * s * nu - r * r / (1 - h)) > 0.25 * (s * s * nu + r * r / (1 - h)),
+                   "a deletion that leaves almost no misfit");
         // Rounding, or an observation that carries all the misfit, can leave nothing.
-        const Extended sDeleted = variance > 0 ? std::sqrt(variance) : 0;
+        const Real sDeleted = variance > 0 ? std::sqrt(variance) : 0;
         row.sigmaDeleted = double(sDeleted);
-        row.sigmaChangePercent = Quotient(100 * (Extended(row.sigmaDeleted) - s), s);
+        row.sigmaChangePercent = Quotient(100 * (Real(row.sigmaDeleted) - s), s);
         row.dfFits = Quotient(h * r / (1 - h), std::sqrt(h) * sDeleted);
         row.rStudent = Quotient(r, std::sqrt(1 - h) * sDeleted);
 
-        if constexpr (FastEngine) {
+        if (job_.margins != nullptr) {
             // DFFITS and Rstudent are proportional to the residual, whose rounding follows
             // the size of the observation.
             const double size = 1 + std::fabs(job_.CalcValues[i]) / std::fabs(job_.Residuals[i]);
             if (row.dfFits)
-                CheckMargin(std::fabs(*row.dfFits), d.dfFitsLimit, std::fabs(*row.dfFits) * size, "a DFFITS near its limit");
+                CheckMargin(job_.margins, std::fabs(*row.dfFits), d.dfFitsLimit, std::fabs(*row.dfFits) * size, "a DFFITS near its limit");
             if (row.rStudent)
-                CheckMargin(std::fabs(*row.rStudent), d.rStudentLimit, std::fabs(*row.rStudent) * size,
+                CheckMargin(job_.margins, std::fabs(*row.rStudent), d.rStudentLimit, std::fabs(*row.rStudent) * size,
                             "an Rstudent near its limit");
         }
         row.flaggedFit = row.leverage > d.leverageLimit || !row.dfFits || std::fabs(*row.dfFits) > d.dfFitsLimit ||
                          !row.rStudent || std::fabs(*row.rStudent) > d.rStudentLimit;
         row.flaggedParameters = !changeDefined;
         for (int u = 1; u <= p_; ++u) {
-            auto pct = changeDefined ? Quotient(100 * Extended(change[u]), job_.DirectSigmas[u]) : std::nullopt;
+            auto pct = changeDefined ? Quotient(100 * Real(change[u]), job_.DirectSigmas[u]) : std::nullopt;
             // The change is a difference of two cells: its rounding follows the cell's size.
-            if constexpr (FastEngine)
-                if (pct)
-                    CheckMargin(std::fabs(*pct), d.parameterChangeLimitPercent,
-                                std::fabs(*pct) + 100 * std::fabs(job_.DirectCell[u]) / job_.DirectSigmas[u],
-                                "a parameter change near the 32.5 % limit");
+            if (pct)
+                CheckMargin(job_.margins, std::fabs(*pct), d.parameterChangeLimitPercent,
+                            std::fabs(*pct) + 100 * std::fabs(job_.DirectCell[u]) / job_.DirectSigmas[u],
+                            "a parameter change near the 32.5 % limit");
             row.parameterChangePercent.push_back(pct);
             if (pct && std::fabs(*pct) > d.parameterChangeLimitPercent) row.flaggedParameters = true;
         }
         row.volumeChangePercent =
-            changeDefined ? Quotient(100 * Extended(volumeChange), job_.VolumeSigma) : std::nullopt;
+            changeDefined ? Quotient(100 * Real(volumeChange), job_.VolumeSigma) : std::nullopt;
         return row;
     }
 
-    const RefinementJob& job_;
+    const RefinementJob<Real>& job_;
     int n_, p_;
-    DerivativeModels models_;  // the derivatives' shifted cells, alike for every reflection
+    DerivativeModels<Real> models_;  // the derivatives' shifted cells, alike for every reflection
 };
 
 }  // namespace
 
-Diagnostics ComputeDiagnostics(const RefinementJob& job) { return DeletionStatistics(job).Compute(); }
+template <typename Real>
+Diagnostics ComputeDiagnostics(const RefinementJob<Real>& job) {
+    return DeletionStatistics<Real>(job).Compute();
+}
 
-}  // namespace zantrel::ZANTREL_ENGINE
+template Diagnostics ComputeDiagnostics(const RefinementJob<double>&);
+template Diagnostics ComputeDiagnostics(const RefinementJob<long double>&);
+
+}  // namespace zantrel::engine

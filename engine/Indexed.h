@@ -6,28 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-// The numeric engine is compiled twice: in extended precision, the reference, and in
-// double precision (ZANTREL_FAST_ENGINE) for the fast path that the run checks against
-// it. Each build lives in a namespace of its own; the rest of the program sees the
-// extended one.
-#ifdef ZANTREL_FAST_ENGINE
-#define ZANTREL_ENGINE fast
-#else
-#define ZANTREL_ENGINE extended
-#endif
-
 namespace zantrel {
-
-inline namespace ZANTREL_ENGINE {
-// Intermediate results are formed in the widest type and stored as double.
-#ifdef ZANTREL_FAST_ENGINE
-using Extended = double;
-#else
-using Extended = long double;
-#endif
-// True in the fast build, whose decisions and printed values are checked for margins.
-inline constexpr bool FastEngine = sizeof(Extended) == sizeof(double);
-}  // namespace ZANTREL_ENGINE
 
 // Seven slots: six cell parameters and, while it is refined, the zero shift.
 inline constexpr int MaxParams = 7;

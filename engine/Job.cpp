@@ -1,51 +1,25 @@
-#include "cell/Cell.h"
+#include "engine/Job.h"
 
 namespace zantrel {
 
-void SetJobDefaults(RefinementJob& job) {
-    job.Wavelength = 1.540593;
-    job.Beam2Theta = 10.0;
-    job.IsTriclinic = true;
-    job.CrystalSystem = 6;
-    job.MinimiseOnD = false;
-    job.MinimiseOnEnergy = false;
-    job.MinimiseOn2Theta = true;
-    job.DataIsEnergy = false;
-    job.DataIs2Theta = true;
-    job.FullDiagnostics = false;
-    job.RefineZeroShift = false;
-    job.ZeroShift = 0.0;
-    job.ZeroShiftSigma = 0.00001;
-    job.DirectCell.Fill(0.0);
-    job.ReciprocalCell.Fill(0.0);
-    job.Covariance.Fill(0.0);
-}
-
-void AllocateTables(RefinementJob& job) {
-    job.DesignMatrix.Allocate(MaxReflections);
-    job.DesignMatrixSaved.Allocate(MaxReflections);
-    for (RealTable* t : {&job.TwoThetaObs, &job.QObsSaved, &job.CalcValues, &job.Weights,
-                         &job.QObs, &job.DObs, &job.EnergyObs, &job.DCalc, &job.Residuals})
-        t->Allocate(MaxReflections);
-    for (IntTable* t : {&job.MillerH, &job.MillerK, &job.MillerL}) t->Allocate(MaxReflections);
-}
-
-void ReleaseTables(RefinementJob& job) {
-    job.DesignMatrix.Release();
-    job.DesignMatrixSaved.Release();
-    for (RealTable* t : {&job.TwoThetaObs, &job.QObsSaved, &job.CalcValues, &job.Weights,
-                         &job.QObs, &job.DObs, &job.EnergyObs, &job.DCalc, &job.Residuals})
-        t->Release();
-    for (IntTable* t : {&job.MillerH, &job.MillerK, &job.MillerL}) t->Release();
-}
-
-std::string ReportPathFor(const std::string& dataPath) {
-    // The extension is the last '.' of the file name, not of the folders above it.
-    std::size_t nameStart = dataPath.find_last_of("/\\");
-    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
-    std::size_t dot = dataPath.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) return dataPath + ".out";
-    return dataPath.substr(0, dot) + ".out";
+void UseSettings(JobFlags& job, const RefinementSettings& s) {
+    job.CrystalSystem = int(s.system);
+    job.IsCubic = s.system == CrystalSystem::Cubic;
+    job.IsTetragonal = s.system == CrystalSystem::Tetragonal;
+    job.IsHexagonal = s.system == CrystalSystem::Hexagonal;
+    job.IsOrthorhombic = s.system == CrystalSystem::Orthorhombic;
+    job.IsMonoclinic = s.system == CrystalSystem::Monoclinic;
+    job.IsTriclinic = s.system == CrystalSystem::Triclinic;
+    job.DataIs2Theta = s.data == Quantity::TwoTheta;
+    job.DataIsEnergy = s.data == Quantity::Energy;
+    job.MinimiseOn2Theta = s.minimised == Quantity::TwoTheta;
+    job.MinimiseOnD = s.minimised == Quantity::D;
+    job.MinimiseOnEnergy = s.minimised == Quantity::Energy;
+    job.Wavelength = s.wavelength;
+    job.Beam2Theta = s.beam2Theta;
+    job.RefineZeroShift = s.zeroShift;
+    job.ZeroShiftRequested = s.zeroShift;
+    job.FullDiagnostics = s.fullDiagnostics;
 }
 
 }  // namespace zantrel

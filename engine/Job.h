@@ -1,42 +1,64 @@
 #pragma once
-// RefinementJob: one run's settings, observation tables, results and report scalars.
+// RefinementJob: the engine's workspace for one run: the settings in force, the flags
+// its formulas test, the observation tables, the results and the report's scalars.
 
 #include <array>
-#include <vector>
 #include <string>
+#include <vector>
 
-#include "engine/Indexed.h"
-#include "export/ReportFile.h"
 #include "cell/Results.h"
+#include "cell/Settings.h"
 #include "cell/TextReader.h"
+#include "engine/Indexed.h"
 
 namespace zantrel {
 
+class MarginCheck;
+
 using LabelSet = std::array<std::string, MaxParams + 1>;  // slot 0 unused
 
-struct RefinementJob {
-    // --- Settings: main window, SetJobDefaults, a data file's header line ---
-    int CrystalSystem = 6;  // 1 cubic, 2 tetragonal, 3 hexagonal, 4 orthorhombic, 5 monoclinic, 6 triclinic
+// The flags and values the formulas read, derived from a RefinementSettings by
+// UseSettings, the one place where the two forms meet; a job is made fresh for every run.
+struct JobFlags {
+    int CrystalSystem = 0;  // 1 cubic, 2 tetragonal, 3 hexagonal, 4 orthorhombic, 5 monoclinic, 6 triclinic
     bool IsCubic = false, IsTetragonal = false, IsHexagonal = false;
-    bool IsOrthorhombic = false, IsMonoclinic = false, IsTriclinic = true;
-    bool DataIs2Theta = true;   // observations are 2-theta, degrees
+    bool IsOrthorhombic = false, IsMonoclinic = false, IsTriclinic = false;
+    bool DataIs2Theta = false;  // observations are 2-theta, degrees
     bool DataIsEnergy = false;  // observations are energies, keV; neither: d spacings, angstrom
-    bool MinimiseOnD = false, MinimiseOn2Theta = true, MinimiseOnEnergy = false;  // none: Q
-    double Wavelength = 1.540593;  // angstrom
-    double Beam2Theta = 10.0;      // degrees, detector angle of energy-dispersive data
-    bool RefineZeroShift = false;     // refined in the current pass
+    bool MinimiseOnD = false, MinimiseOn2Theta = false, MinimiseOnEnergy = false;  // none: Q
+    double Wavelength = 0;  // angstrom
+    double Beam2Theta = 0;  // degrees, detector angle of energy-dispersive data
+    bool RefineZeroShift = false;     // refined in the current pass; set with the request
     bool ZeroShiftRequested = false;  // asked for in this run
     bool FullDiagnostics = false;
-    std::string InputFileName, OutputFileName;
+};
+
+// The flags from the settings. The system flags are all false for a system outside
+// 1..6, which the run refuses.
+void UseSettings(JobFlags& flags, const RefinementSettings& settings);
+
+// Real is the type in which the engine forms its intermediate results: long double in
+// the reference build, double in the checked fast build. Stored values are doubles in
+// both.
+template <typename Real>
+struct RefinementJob : JobFlags {
+    RefinementJob() { UseSettings(*this, settings); }
+
+    // --- The settings in force: the caller's, then a header line's, a lower crystal
+    // system after an implausible fit, and the zero shift's choice of quantity. ---
+    RefinementSettings settings;
+    // The fast build's checks of its decisions; none in the reference build.
+    MarginCheck* margins = nullptr;
+
     std::string Title;
+    bool HeaderRead = false;
     double HeaderNumber = 0.0;
     std::string DataKindToken, MinimiseToken;  // exactly 6 characters, right-justified
 
-    // --- Files, open only during a run ---
+    // --- The data, read from memory ---
     TextReader InputFile;
-    ReportFile OutputFile;
 
-    // --- Observation tables, allocated only during a run ---
+    // --- Observation tables, allocated while the job runs ---
     int ObsCount = 0;
     int ParamCount = 0;
     IntTable MillerH, MillerK, MillerL;
@@ -53,7 +75,6 @@ struct RefinementJob {
     RealTable Residuals;   // minimised quantity
     bool TooManyReflections = false;
     bool EndOfData = false;
-    bool RunHalted = false;  // too few reflections: the report holds the halt message only
 
     // --- Results ---
     ParamVector Coefficients;
@@ -61,7 +82,7 @@ struct RefinementJob {
     ParamVector ParamSteps;
     ParamVector DerivativeRow;
     ParamVector DirectCell;    // a, b, c in angstrom; alpha, beta, gamma in radians
-    ParamVector DirectSigmas;  // angles in radians until the report converts them to degrees
+    ParamVector DirectSigmas;  // angles in radians until the collector converts them to degrees
     ParamMatrix Covariance;
     ParamMatrix CovarianceCopy;
     ParamMatrix DirectCovariance;
@@ -70,14 +91,30 @@ struct RefinementJob {
     double ZeroShift = 0.0;    // degrees of 2-theta, or keV
     double ZeroShiftSigma = 0.00001;
     double StudentT = 0.0;
-    std::string RefinedSystemText;
     LabelSet DirectLabels, ReciprocalLabels;
     double CosAlpha = 0, CosBeta = 0, CosGamma = 0, SinAlpha = 0, SinBeta = 0, SinGamma = 0;
     double CosAlphaStar = 0, CosBetaStar = 0, CosGammaStar = 0;
     double ResidualSquares = 0.0;
     double FitSigma = 0.0;
-    double SumAbsResidual = 0.0, AbsResidual = 0.0, MaxAbsResidual = 0.0;
+    double AbsResidual = 0.0;
     std::vector<PassSummary> Passes;  // one per refinement pass of this run
 };
+
+// Lowers the crystal system by one, in the settings and the flags.
+template <typename Real>
+void LowerSystem(RefinementJob<Real>& job) {
+    job.settings.system = CrystalSystem(int(job.settings.system) - 1);
+    UseSettings(job, job.settings);
+}
+
+template <typename Real>
+void AllocateTables(RefinementJob<Real>& job) {
+    job.DesignMatrix.Allocate(MaxReflections);
+    job.DesignMatrixSaved.Allocate(MaxReflections);
+    for (RealTable* t : {&job.TwoThetaObs, &job.QObsSaved, &job.CalcValues, &job.Weights,
+                         &job.QObs, &job.DObs, &job.EnergyObs, &job.DCalc, &job.Residuals})
+        t->Allocate(MaxReflections);
+    for (IntTable* t : {&job.MillerH, &job.MillerK, &job.MillerL}) t->Allocate(MaxReflections);
+}
 
 }  // namespace zantrel

@@ -10,7 +10,7 @@
 #include "cell/Messages.h"
 #include "engine/LSQ.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
 namespace {
 
@@ -24,8 +24,9 @@ constexpr int MaxRetries = 1000;
 
 const char* const RefineStage = "while refining the cell parameters";
 
+template <typename Real>
 struct Marquardt {
-    RefinementJob& job;
+    RefinementJob<Real>& job;
     ParamVector& p;
     const ParamVector& h;
     const RowTable& hkl;
@@ -41,7 +42,7 @@ struct Marquardt {
     ParamMatrix alpha, a;
     ParamVector beta, delta, trial;
     PermVector perm{};
-    LuSolver lu;
+    LuSolver<Real> lu;
 
     void BuildNormalEquations() {
         for (int j = 1; j <= np; ++j) {
@@ -49,15 +50,15 @@ struct Marquardt {
             for (int k = 1; k <= j; ++k) alpha(j, k) = 0;
         }
         ParamVector& d = job.DerivativeRow;
-        const DerivativeModels models = PrepareDerivativeModels(job, p, h, np);
-        const ModelPoint here = PrepareModel(job, p);
+        const DerivativeModels<Real> models = PrepareDerivativeModels(job, p, h, np);
+        const ModelPoint<Real> here = PrepareModel(job, p);
         for (int i = 1; i <= n; ++i) {
             NumericDerivativesAt(job, models, h, hkl, i, np, d);
             calc[i] = CalcValueAt(job, here, i, hkl);
             for (int j = 1; j <= np; ++j) {
-                beta[j] = double(beta[j] + (Extended(y[i]) - calc[i]) * w[i] * d[j]);
+                beta[j] = double(beta[j] + (Real(y[i]) - calc[i]) * w[i] * d[j]);
                 for (int k = 1; k <= j; ++k)
-                    alpha(j, k) = double(alpha(j, k) + Extended(w[i]) * d[j] * d[k]);
+                    alpha(j, k) = double(alpha(j, k) + Real(w[i]) * d[j] * d[k]);
             }
         }
         for (int j = 2; j <= np; ++j)
@@ -78,25 +79,24 @@ struct Marquardt {
                          " tries");
             for (int r = 1; r <= np; ++r)
                 for (int c = 1; c <= np; ++c) a(r, c) = alpha(r, c);
-            for (int j = 1; j <= np; ++j) a(j, j) = double((1 + Extended(lambda)) * a(j, j));
+            for (int j = 1; j <= np; ++j) a(j, j) = double((1 + Real(lambda)) * a(j, j));
             lu.LuDecompose(a, np, perm);
             lu.LuSolve(a, beta, delta, np, perm);
             double previous = job.ResidualSquares;
-            for (int j = 1; j <= np; ++j) trial[j] = double(Extended(p[j]) + delta[j]);
+            for (int j = 1; j <= np; ++j) trial[j] = double(Real(p[j]) + delta[j]);
             double trialScale = 0;
             job.ResidualSquares = EvaluateChiSquare(job, nu, n, w, y, trial, hkl, &trialScale);
             CheckFloatFaults(RefineStage);
             // Accepted when chi2(trial) < chi2(p) + tau.
-            if constexpr (FastEngine)
-                CheckMargin(previous + tau, job.ResidualSquares, previous + tau + chiScale + trialScale,
-                            "a Marquardt step near its acceptance threshold");
-            if (Extended(previous) + tau > job.ResidualSquares) {
+            CheckMargin(job.margins, previous + tau, job.ResidualSquares, previous + tau + chiScale + trialScale,
+                        "a Marquardt step near its acceptance threshold");
+            if (Real(previous) + tau > job.ResidualSquares) {
                 chiScale = trialScale;
-                lambda = double(0.1 * Extended(lambda));
+                lambda = double(0.1 * Real(lambda));
                 for (int j = 1; j <= np; ++j) p[j] = trial[j];
                 break;
             }
-            lambda = double(10 * Extended(lambda));
+            lambda = double(10 * Real(lambda));
         }
         if (final) lu.InvertMatrix(a, cov, perm, np);
         CheckFloatFaults(RefineStage);
@@ -105,51 +105,55 @@ struct Marquardt {
 
 }  // namespace
 
-DerivativeModels PrepareDerivativeModels(const RefinementJob& job, const ParamVector& p,
+template <typename Real>
+DerivativeModels<Real> PrepareDerivativeModels(const RefinementJob<Real>& job, const ParamVector& p,
                                          const ParamVector& h, int np) {
-    DerivativeModels models;
+    DerivativeModels<Real> models;
     for (int j = 1; j <= np; ++j) {
         ParamVector shifted = p;
-        shifted[j] = double(Extended(p[j]) + h[j]);
+        shifted[j] = double(Real(p[j]) + h[j]);
         models.plus[std::size_t(j)] = PrepareModel(job, shifted);
-        shifted[j] = double(Extended(p[j]) - h[j]);
+        shifted[j] = double(Real(p[j]) - h[j]);
         models.minus[std::size_t(j)] = PrepareModel(job, shifted);
     }
     return models;
 }
 
-void NumericDerivativesAt(const RefinementJob& job, const DerivativeModels& models,
+template <typename Real>
+void NumericDerivativesAt(const RefinementJob<Real>& job, const DerivativeModels<Real>& models,
                           const ParamVector& h, const RowTable& hkl, int i, int np,
                           ParamVector& out) {
     for (int j = 1; j <= np; ++j) {
         double plus = CalcValueAt(job, models.plus[std::size_t(j)], i, hkl);
         double minus = CalcValueAt(job, models.minus[std::size_t(j)], i, hkl);
-        out[j] = double((Extended(plus) - minus) / (2 * Extended(h[j])));
+        out[j] = double((Real(plus) - minus) / (2 * Real(h[j])));
     }
 }
 
-double EvaluateChiSquare(const RefinementJob& job, int nu, int n, const RealTable& w,
+template <typename Real>
+double EvaluateChiSquare(const RefinementJob<Real>& job, int nu, int n, const RealTable& w,
                          const RealTable& y, ParamVector p, const RowTable& hkl, double* scale) {
     double sum = 0, bound = 0;
-    const ModelPoint m = PrepareModel(job, p);
+    const ModelPoint<Real> m = PrepareModel(job, p);
     for (int i = 1; i <= n; ++i) {
-        Extended r = Extended(y[i]) - CalcValueAt(job, m, i, hkl);
+        Real r = Real(y[i]) - CalcValueAt(job, m, i, hkl);
         sum = double(sum + w[i] * r * r);
         // The residual's error follows the observation's size, not its own.
-        if constexpr (FastEngine) bound += 2 * w[i] * std::fabs(r) * std::fabs(y[i]);
+        if (job.margins != nullptr) bound += double(2 * w[i] * std::fabs(r) * std::fabs(y[i]));
     }
     if (scale != nullptr) *scale = bound / nu;
-    return double(sum / Extended(nu));
+    return double(sum / Real(nu));
 }
 
-PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVector& h,
+template <typename Real>
+PassSummary RefineMarquardt(RefinementJob<Real>& job, ParamVector& p, const ParamVector& h,
                             const RowTable& hkl, const RealTable& y, RealTable& calc,
                             const RealTable& sigma, ParamMatrix& cov, int n, int np) {
     ClearFloatFaults();
-    Marquardt m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, 0, {}, {}, {}, {}, {}, {}, {}};
-    for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Extended(sigma[i]) * sigma[i]));
+    Marquardt<Real> m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, 0, {}, {}, {}, {}, {}, {}, LuSolver<Real>{job.margins, false}};
+    for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Real(sigma[i]) * sigma[i]));
     m.nu = n - np;
-    m.tau = double(Extended(0.1) / m.nu);
+    m.tau = double(Real(0.1) / m.nu);
     job.ResidualSquares = EvaluateChiSquare(job, m.nu, n, m.w, y, p, hkl, &m.chiScale);
     CheckFloatFaults(RefineStage);
     PassSummary summary;
@@ -165,9 +169,8 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
         double before = job.ResidualSquares;
         m.Step();
         // Converged when |chi2(before) - chi2(after)| < tau = 0.1 / (n - p).
-        const Extended change = std::fabs(Extended(before) - job.ResidualSquares);
-        if constexpr (FastEngine)
-            CheckMargin(change, m.tau, before + m.tau + 2 * m.chiScale, "a Marquardt step near the convergence test");
+        const Real change = std::fabs(Real(before) - job.ResidualSquares);
+        CheckMargin(job.margins, double(change), m.tau, before + m.tau + 2 * m.chiScale, "a Marquardt step near the convergence test");
         if (change < m.tau) {
             summary.steps = steps;
             summary.lastChange = double(change);
@@ -180,4 +183,13 @@ PassSummary RefineMarquardt(RefinementJob& job, ParamVector& p, const ParamVecto
     return summary;
 }
 
-}  // namespace zantrel::ZANTREL_ENGINE
+template DerivativeModels<double> PrepareDerivativeModels(const RefinementJob<double>&, const ParamVector&, const ParamVector&, int);
+template DerivativeModels<long double> PrepareDerivativeModels(const RefinementJob<long double>&, const ParamVector&, const ParamVector&, int);
+template void NumericDerivativesAt(const RefinementJob<double>&, const DerivativeModels<double>&, const ParamVector&, const RowTable&, int, int, ParamVector&);
+template void NumericDerivativesAt(const RefinementJob<long double>&, const DerivativeModels<long double>&, const ParamVector&, const RowTable&, int, int, ParamVector&);
+template double EvaluateChiSquare(const RefinementJob<double>&, int, int, const RealTable&, const RealTable&, ParamVector, const RowTable&, double*);
+template double EvaluateChiSquare(const RefinementJob<long double>&, int, int, const RealTable&, const RealTable&, ParamVector, const RowTable&, double*);
+template PassSummary RefineMarquardt(RefinementJob<double>&, ParamVector&, const ParamVector&, const RowTable&, const RealTable&, RealTable&, const RealTable&, ParamMatrix&, int, int);
+template PassSummary RefineMarquardt(RefinementJob<long double>&, ParamVector&, const ParamVector&, const RowTable&, const RealTable&, RealTable&, const RealTable&, ParamMatrix&, int, int);
+
+}  // namespace zantrel::engine

@@ -2,22 +2,23 @@
 
 #include <cmath>
 
-#include "engine/Angles.h"
+#include "engine/Relations.h"
 #include "cell/Constants.h"
 #include "engine/LSQ.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
-ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
-    ModelPoint m;
+template <typename Real>
+ModelPoint<Real> PrepareModel(const RefinementJob<Real>& job, const ParamVector& p) {
+    ModelPoint<Real> m;
     m.p = p;
-    if (job.IsMonoclinic) m.cosBeta = std::cos(Extended(p[4]));
+    if (job.IsMonoclinic) m.cosBeta = std::cos(Real(p[4]));
     if (job.IsTriclinic) {
-        m.cosAlpha = std::cos(Extended(p[4]));
-        m.cosBeta = std::cos(Extended(p[5]));
-        m.cosGamma = std::cos(Extended(p[6]));
+        m.cosAlpha = std::cos(Real(p[4]));
+        m.cosBeta = std::cos(Real(p[5]));
+        m.cosGamma = std::cos(Real(p[6]));
     }
-    if (job.MinimiseOnEnergy) m.beamSine = std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta);
+    if (job.MinimiseOnEnergy) m.beamSine = DetectorSine<Real>(job.Beam2Theta);
     m.z = job.RefineZeroShift ? p[job.ParamCount] : 0.0;
     return m;
 }
@@ -25,53 +26,56 @@ ModelPoint PrepareModel(const RefinementJob& job, const ParamVector& p) {
 namespace {
 
 // Q = 1/d^2 of a reflection, each product formed as the formulas write it.
-double ReciprocalMetricQ(const RefinementJob& job, Extended h, Extended k, Extended l,
-                         const ModelPoint& m) {
+template <typename Real>
+double ReciprocalMetricQ(const RefinementJob<Real>& job, Real h, Real k, Real l,
+                         const ModelPoint<Real>& m) {
     const ParamVector& p = m.p;
     if (job.IsCubic) {
-        Extended a = p[1];
+        Real a = p[1];
         return double((h * a) * (h * a) + (k * a) * (k * a) + (l * a) * (l * a));
     }
     if (job.IsTetragonal) {
-        Extended a = p[1], c = p[2];
+        Real a = p[1], c = p[2];
         return double((h * a) * (h * a) + (k * a) * (k * a) + (l * c) * (l * c));
     }
     if (job.IsHexagonal) {
-        Extended a = p[1], c = p[2];
+        Real a = p[1], c = p[2];
         return double(a * a * (h * h + k * k + h * k) + (l * c) * (l * c));
     }
     if (job.IsOrthorhombic) {
-        Extended a = p[1], b = p[2], c = p[3];
+        Real a = p[1], b = p[2], c = p[3];
         return double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c));
     }
     if (job.IsMonoclinic) {
-        Extended a = p[1], b = p[2], c = p[3];
+        Real a = p[1], b = p[2], c = p[3];
         return double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c) +
                       2 * h * l * a * c * m.cosBeta);
     }
     // Triclinic: the cross terms are added, in this order, to the stored sum of squares.
-    Extended a = p[1], b = p[2], c = p[3];
+    Real a = p[1], b = p[2], c = p[3];
     double squares = double((h * a) * (h * a) + (k * b) * (k * b) + (l * c) * (l * c));
-    return double(Extended(squares) + 2 * k * l * b * c * m.cosAlpha + 2 * h * l * a * c * m.cosBeta +
+    return double(Real(squares) + 2 * k * l * b * c * m.cosAlpha + 2 * h * l * a * c * m.cosBeta +
                   2 * h * k * a * b * m.cosGamma);
 }
 
 // The position in the minimised quantity from Q; the d spacing is formed only where
 // it is the position.
-double PositionFromQ(const RefinementJob& job, const ModelPoint& m, double q) {
+template <typename Real>
+double PositionFromQ(const RefinementJob<Real>& job, const ModelPoint<Real>& m, double q) {
     if (job.MinimiseOn2Theta) {
-        double arg = double(std::sqrt(Extended(q)) * job.Wavelength / 2);
-        return double(2 * Extended(ArcSin(arg)) * 180 / Pi + m.z);
+        double arg = double(std::sqrt(Real(q)) * job.Wavelength / 2);
+        return double(TwoThetaFromSine<Real>(arg, job.margins) + m.z);
     }
-    if (job.MinimiseOnEnergy) return double(std::sqrt(Extended(q)) * EnergyDSinTheta / m.beamSine + m.z);
-    if (job.MinimiseOnD) return double(std::sqrt(1 / Extended(q)));
+    if (job.MinimiseOnEnergy) return double(std::sqrt(Real(q)) * EnergyDSinTheta / m.beamSine + m.z);
+    if (job.MinimiseOnD) return double(std::sqrt(1 / Real(q)));
     return q;
 }
 
 }  // namespace
 
-double CalcValueAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl) {
-    const double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
+template <typename Real>
+double CalcValueAt(const RefinementJob<Real>& job, const ModelPoint<Real>& m, int i, const RowTable& hkl) {
+    const double q = ReciprocalMetricQ<Real>(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
     const double v = PositionFromQ(job, m, q);
     // Where forming d would divide by zero, overflow or take the root of a negative
     // number, it is formed all the same: the run stops on that fault as it always has.
@@ -83,23 +87,34 @@ double CalcValueAt(const RefinementJob& job, const ModelPoint& m, int i, const R
     return v;
 }
 
-double CalcPositionAt(const RefinementJob& job, const ModelPoint& m, int i, const RowTable& hkl,
+template <typename Real>
+double CalcPositionAt(const RefinementJob<Real>& job, const ModelPoint<Real>& m, int i, const RowTable& hkl,
                       double& dOut) {
-    double q = ReciprocalMetricQ(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
-    dOut = double(std::sqrt(1 / Extended(q)));
+    double q = ReciprocalMetricQ<Real>(job, hkl(i, 1), hkl(i, 2), hkl(i, 3), m);
+    dOut = double(std::sqrt(1 / Real(q)));
     double v = job.MinimiseOnD ? dOut : PositionFromQ(job, m, q);
     if (job.RefineZeroShift) {
         if (job.MinimiseOn2Theta)
-            dOut = double(job.Wavelength / (2 * std::sin(Extended(Pi) * v / 360)));
+            dOut = double(DSpacingFromTwoTheta<Real>(job.Wavelength, v));
         else if (job.MinimiseOnEnergy)
-            dOut = double(EnergyDSinTheta / (m.beamSine * v));
+            dOut = double(EnergyDRelation(m.beamSine, v));
     }
     return v;
 }
 
-double CalcPosition(const RefinementJob& job, int i, const RowTable& hkl, ParamVector p,
+template <typename Real>
+double CalcPosition(const RefinementJob<Real>& job, int i, const RowTable& hkl, ParamVector p,
                     double& dOut) {
     return CalcPositionAt(job, PrepareModel(job, p), i, hkl, dOut);
 }
 
-}  // namespace zantrel::ZANTREL_ENGINE
+template ModelPoint<double> PrepareModel(const RefinementJob<double>&, const ParamVector&);
+template ModelPoint<long double> PrepareModel(const RefinementJob<long double>&, const ParamVector&);
+template double CalcPositionAt(const RefinementJob<double>&, const ModelPoint<double>&, int, const RowTable&, double&);
+template double CalcPositionAt(const RefinementJob<long double>&, const ModelPoint<long double>&, int, const RowTable&, double&);
+template double CalcValueAt(const RefinementJob<double>&, const ModelPoint<double>&, int, const RowTable&);
+template double CalcValueAt(const RefinementJob<long double>&, const ModelPoint<long double>&, int, const RowTable&);
+template double CalcPosition(const RefinementJob<double>&, int, const RowTable&, ParamVector, double&);
+template double CalcPosition(const RefinementJob<long double>&, int, const RowTable&, ParamVector, double&);
+
+}  // namespace zantrel::engine

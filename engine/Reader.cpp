@@ -2,11 +2,13 @@
 #include <cstdint>
 #include <string>
 
-#include "cell/Cell.h"
+#include "engine/Steps.h"
 #include "export/Format.h"
-#include "engine/LSQ.h"
+#include "cell/CrystalSystems.h"
+#include "cell/Messages.h"
+#include "engine/Relations.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
 std::string ReadToken(TextReader& file) {
     std::string stored;
@@ -39,7 +41,8 @@ std::string Number(double x) { return FormatShortest(x); }
 
 // A conversion that has no value ends the run naming the reflection; the first line
 // is the arithmetic fault the conversion would have raised.
-[[noreturn]] void FailConversion(const RefinementJob& job, int i, int h, int k, int l,
+template <typename Real>
+[[noreturn]] void FailConversion(const RefinementJob<Real>& job, int i, int h, int k, int l,
                                  bool divisionByZero, const std::string& why) {
     Fail(divisionByZero ? Msg::DivisionByZero : Msg::InvalidOperation,
          "reflection " + std::to_string(i) + " " + Hkl(h, k, l) + " " + job.InputFile.Where() +
@@ -47,8 +50,9 @@ std::string Number(double x) { return FormatShortest(x); }
 }
 
 // sin(theta) of the energy-dispersive detector angle; refused where no energy exists.
-Extended BeamSine(const RefinementJob& job, int i, int h, int k, int l) {
-    Extended s = std::sin(Extended(TwoThetaDegToThetaRad) * job.Beam2Theta);
+template <typename Real>
+Real CheckedDetectorSine(const RefinementJob<Real>& job, int i, int h, int k, int l) {
+    Real s = DetectorSine<Real>(job.Beam2Theta);
     if (!(s > 0) || !std::isfinite(job.Beam2Theta))
         FailConversion(job, i, h, k, l, s == 0,
                        "the detector angle 2-theta " + Number(job.Beam2Theta) +
@@ -56,7 +60,8 @@ Extended BeamSine(const RefinementJob& job, int i, int h, int k, int l) {
     return s;
 }
 
-void ConvertObservation(RefinementJob& job, int i, int h, int k, int l) {
+template <typename Real>
+void ConvertObservation(RefinementJob<Real>& job, int i, int h, int k, int l) {
     if (job.DataIs2Theta) {
         double tt = job.TwoThetaObs[i];
         if (!(tt > 0 && tt < 180))
@@ -65,32 +70,33 @@ void ConvertObservation(RefinementJob& job, int i, int h, int k, int l) {
         if (!(job.Wavelength > 0) || !std::isfinite(job.Wavelength))
             FailConversion(job, i, h, k, l, job.Wavelength == 0,
                            "the wavelength " + Number(job.Wavelength) + " must be positive");
-        job.DObs[i] = double(job.Wavelength / (std::sin(Extended(Pi) * tt / 360) * 2));
+        job.DObs[i] = double(DSpacingFromTwoTheta<Real>(job.Wavelength, tt));
     } else if (job.DataIsEnergy) {
         double e = job.EnergyObs[i];
         if (!(e > 0))
             FailConversion(job, i, h, k, l, e == 0, "energy " + Number(e) + " keV has no d spacing; it must be positive");
-        job.DObs[i] = double(EnergyDSinTheta / (BeamSine(job, i, h, k, l) * e));
+        job.DObs[i] = double(EnergyDRelation(CheckedDetectorSine(job, i, h, k, l), e));
     } else if (!(job.DObs[i] > 0)) {
         FailConversion(job, i, h, k, l, job.DObs[i] == 0,
                        "d spacing " + Number(job.DObs[i]) + " must be positive");
     }
     double d = job.DObs[i];
     if (!job.DataIs2Theta) {
-        double ratio = double(Extended(job.Wavelength) / (2 * Extended(d)));
+        double ratio = double(Real(job.Wavelength) / (2 * Real(d)));
         if (!(std::fabs(ratio) < 1))
             FailConversion(job, i, h, k, l, false,
                            "d spacing " + Number(d) + " has no 2-theta at wavelength " +
                                Number(job.Wavelength) + "; it must exceed half the wavelength");
-        job.TwoThetaObs[i] = double(Extended(ArcSin(ratio)) * 2 * 180 / Pi);
+        job.TwoThetaObs[i] = double(TwoThetaFromSine<Real>(ratio, job.margins));
     }
     if (!job.DataIsEnergy)
-        job.EnergyObs[i] = double(EnergyDSinTheta / (BeamSine(job, i, h, k, l) * Extended(d)));
-    job.QObs[i] = double(1 / (Extended(d) * d));
+        job.EnergyObs[i] = double(EnergyDRelation(CheckedDetectorSine(job, i, h, k, l), d));
+    job.QObs[i] = double(1 / (Real(d) * d));
     job.QObsSaved[i] = job.QObs[i];
 }
 
-void BuildDesignRow(RefinementJob& job, int i, int h, int k, int l) {
+template <typename Real>
+void BuildDesignRow(RefinementJob<Real>& job, int i, int h, int k, int l) {
     RowTable& x = job.DesignMatrix;
     // Products of two 32-bit indices, formed in 64 bits so none can wrap.
     auto product = [](int a, int b) { return double(std::int64_t(a) * std::int64_t(b)); };
@@ -100,31 +106,26 @@ void BuildDesignRow(RefinementJob& job, int i, int h, int k, int l) {
     x(i, 4) = product(k, l);
     x(i, 5) = product(h, l);
     x(i, 6) = product(h, k);
-    job.ParamCount = 6;
+    // The system's terms, as its layout's regression columns name them.
     if (job.IsMonoclinic) {
         x(i, 4) = x(i, 5);  // the hl term replaces kl
-        job.ParamCount = 4;
-    } else if (job.IsOrthorhombic) {
-        job.ParamCount = 3;
     } else if (job.IsHexagonal) {
         x(i, 1) = (x(i, 1) + x(i, 2)) + x(i, 6);
         x(i, 2) = x(i, 3);
-        job.ParamCount = 2;
     } else if (job.IsTetragonal) {
         x(i, 1) = x(i, 1) + x(i, 2);
         x(i, 2) = x(i, 3);
-        job.ParamCount = 2;
     } else if (job.IsCubic) {
         x(i, 1) = (x(i, 1) + x(i, 2)) + x(i, 3);
-        job.ParamCount = 1;
     }
+    job.ParamCount = LayoutOf(CrystalSystem(job.CrystalSystem)).parameterCount;
     for (int j = 1; j <= job.ParamCount; ++j) job.DesignMatrixSaved(i, j) = x(i, j);
 }
 
 }  // namespace
 
-void ReadReflections(RefinementJob& job) {
-    SetSystemFlags(job);
+template <typename Real>
+void ReadReflections(RefinementJob<Real>& job) {
     job.EndOfData = false;
     job.TooManyReflections = false;
     TextReader& in = job.InputFile;
@@ -159,4 +160,7 @@ void ReadReflections(RefinementJob& job) {
     job.ObsCount = count;
 }
 
-}  // namespace zantrel::ZANTREL_ENGINE
+template void ReadReflections(RefinementJob<double>&);
+template void ReadReflections(RefinementJob<long double>&);
+
+}  // namespace zantrel::engine

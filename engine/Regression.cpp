@@ -7,10 +7,11 @@
 
 #include "engine/FloatFaults.h"
 #include "engine/Margins.h"
+#include "cell/CrystalSystems.h"
 #include "cell/Messages.h"
 #include "engine/LSQ.h"
 
-namespace zantrel::inline ZANTREL_ENGINE {
+namespace zantrel::engine {
 
 namespace {
 
@@ -18,27 +19,15 @@ namespace {
 constexpr int MaxSweeps = 500;
 
 // Accumulate in a double, each product formed in extended precision.
-inline void AddProduct(double& sum, double x, double y) { sum = double(sum + Extended(x) * y); }
+template <typename Real>
+inline void AddProduct(double& sum, double x, double y) { sum = double(sum + Real(x) * y); }
 
 // What each regression column measures, for the message about an undetermined one.
-std::string ColumnName(const RefinementJob& job, int column) {
-    static constexpr const char* triclinic[] = {"h^2 (a*^2)", "k^2 (b*^2)", "l^2 (c*^2)",
-                                                "kl (b*c* cos alpha*)", "hl (a*c* cos beta*)",
-                                                "hk (a*b* cos gamma*)"};
-    static constexpr const char* monoclinic[] = {"h^2 (a*^2)", "k^2 (b*^2)", "l^2 (c*^2)",
-                                                 "hl (a*c* cos beta*)"};
-    static constexpr const char* hexagonal[] = {"h^2+k^2+hk (a*^2)", "l^2 (c*^2)"};
-    static constexpr const char* tetragonal[] = {"h^2+k^2 (a*^2)", "l^2 (c*^2)"};
-    static constexpr const char* cubic[] = {"h^2+k^2+l^2 (a*^2)"};
-    const char* const* names = triclinic;
-    int count = 6;
-    if (job.IsMonoclinic) names = monoclinic, count = 4;
-    else if (job.IsOrthorhombic) count = 3;
-    else if (job.IsHexagonal) names = hexagonal, count = 2;
-    else if (job.IsTetragonal) names = tetragonal, count = 2;
-    else if (job.IsCubic) names = cubic, count = 1;
-    if (column < 1 || column > count) return "column " + std::to_string(column);
-    return names[column - 1];
+template <typename Real>
+std::string ColumnName(const RefinementJob<Real>& job, int column) {
+    const SystemLayout& layout = LayoutOf(CrystalSystem(job.CrystalSystem));
+    if (column < 1 || column > layout.parameterCount) return "column " + std::to_string(column);
+    return layout.regressionTerms[std::size_t(column - 1)];
 }
 
 }  // namespace
@@ -48,14 +37,16 @@ std::string ColumnName(const RefinementJob& job, int column) {
 // against the exact points of Abramowitz & Stegun, "Handbook of Mathematical Functions"
 // (1964), Table 26.10, p. 990, it is within 0.6 % for f >= 2 (3.163 for 3.182 at f = 3)
 // but gives 64.6 for 12.706 at f = 1. Kept as it is: the printed 95 % limits depend on it.
+template <typename Real>
 double StudentTFor(int f) {
-    Extended fe = f;
-    return double((Extended(1.96L) + Extended(0.546) / fe) /
-                  (1 - Extended(0.972) / fe + Extended(0.0108) / (fe * fe)));
+    Real fe = f;
+    return double((Real(1.96L) + Real(0.546) / fe) /
+                  (1 - Real(0.972) / fe + Real(0.0108) / (fe * fe)));
 }
 
-void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
-    const double tol = double(Extended(p) * p * 1e-8 * 1e-8);
+template <typename Real>
+void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n, MarginCheck* check) {
+    const double tol = double(Real(p) * p * 1e-8 * 1e-8);
     for (int r = 1; r <= p; ++r)
         for (int c = 1; c <= p; ++c) v(r, c) = r == c ? 1.0 : 0.0;
     ClearFloatFaults();
@@ -71,21 +62,20 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
             for (int k = j + 1; k <= p; ++k) {
                 double g = 0, a = 0, b = 0;
                 for (int i = 1; i <= n; ++i) {
-                    AddProduct(g, x(i, j), x(i, k));
-                    AddProduct(a, x(i, j), x(i, j));
-                    AddProduct(b, x(i, k), x(i, k));
+                    AddProduct<Real>(g, x(i, j), x(i, k));
+                    AddProduct<Real>(a, x(i, j), x(i, j));
+                    AddProduct<Real>(b, x(i, k), x(i, k));
                 }
-                Extended ab = Extended(a) * b;
+                Real ab = Real(a) * b;
                 // A pair left unrotated stays non-orthogonal by up to sqrt(tol), which
                 // the coefficients keep: both paths must rotate the same pairs. The
                 // cosine's square carries a rounding of about eps times the cosine,
                 // 1e-24 near the tolerance; the window is 1e-4 of it. (Which of two
                 // columns of nearly equal norm goes first only orders the result.)
-                if constexpr (FastEngine)
-                    if (ab != 0)
-                        CheckMargin(double(Extended(g) * g / ab), tol, 1e8 * tol,
-                                    "a column pair near the rotation tolerance");
-                if (std::fabs(ab) < 1e-20 || Extended(g) * g / ab < tol) {
+                if (ab != 0)
+                    CheckMargin(check, double(Real(g) * g / ab), tol, 1e8 * tol,
+                                "a column pair near the rotation tolerance");
+                if (std::fabs(ab) < 1e-20 || Real(g) * g / ab < tol) {
                     --counter;
                     continue;
                 }
@@ -95,20 +85,20 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
                     cs = 0;
                     sn = 1;
                 } else {
-                    double q = double(Extended(a) - b);
-                    double w = double(std::sqrt(4 * Extended(g) * g + Extended(q) * q));
-                    cs = double(std::sqrt((Extended(w) + q) / (2 * Extended(w))));
-                    sn = double(g / (Extended(w) * cs));
+                    double q = double(Real(a) - b);
+                    double w = double(std::sqrt(4 * Real(g) * g + Real(q) * q));
+                    cs = double(std::sqrt((Real(w) + q) / (2 * Real(w))));
+                    sn = double(g / (Real(w) * cs));
                 }
                 for (int i = 1; i <= n; ++i) {
                     double t = x(i, j);
-                    x(i, j) = double(Extended(t) * cs + Extended(x(i, k)) * sn);
-                    x(i, k) = double(-Extended(t) * sn + Extended(x(i, k)) * cs);
+                    x(i, j) = double(Real(t) * cs + Real(x(i, k)) * sn);
+                    x(i, k) = double(-Real(t) * sn + Real(x(i, k)) * cs);
                 }
                 for (int i = 1; i <= p; ++i) {
                     double t = v(i, j);
-                    v(i, j) = double(Extended(t) * cs + Extended(v(i, k)) * sn);
-                    v(i, k) = double(-Extended(t) * sn + Extended(v(i, k)) * cs);
+                    v(i, j) = double(Real(t) * cs + Real(v(i, k)) * sn);
+                    v(i, k) = double(-Real(t) * sn + Real(v(i, k)) * cs);
                 }
             }
         }
@@ -117,24 +107,26 @@ void DecomposeSvd(RowTable& x, ParamMatrix& v, RealTable& s, int p, int n) {
     } while (counter > 0);
     for (int j = 1; j <= p; ++j) {
         double sum = 0;
-        for (int i = 1; i <= n; ++i) AddProduct(sum, x(i, j), x(i, j));
-        s[j] = double(std::sqrt(Extended(sum)));
+        for (int i = 1; i <= n; ++i) AddProduct<Real>(sum, x(i, j), x(i, j));
+        s[j] = double(std::sqrt(Real(sum)));
         if (s[j] > tol)
-            for (int i = 1; i <= n; ++i) x(i, j) = double(x(i, j) / Extended(s[j]));
+            for (int i = 1; i <= n; ++i) x(i, j) = double(x(i, j) / Real(s[j]));
     }
 }
 
-void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, int p,
+template <typename Real>
+void RegressLinear(RefinementJob<Real>& job, RowTable& x, const RealTable& y, int n, int p,
                    ParamVector& c) {
     ParamMatrix v;
     RealTable s(MaxReflections);
-    DecomposeSvd(x, v, s, p, n);
-    const double tol = double(Extended(p) * p * 1e-8 * 1e-8);
-    if constexpr (FastEngine) {
+    DecomposeSvd<Real>(x, v, s, p, n, job.margins);
+    const double tol = double(Real(p) * p * 1e-8 * 1e-8);
+    if (job.margins != nullptr) {
         // A singular value carries the rounding of the largest column.
         double largest = 0;
         for (int k = 1; k <= p; ++k) largest = std::max(largest, s[k]);
-        for (int k = 1; k <= p; ++k) CheckMargin(s[k], tol, 1e4 * largest, "a singular value near the tolerance");
+        for (int k = 1; k <= p; ++k)
+            CheckMargin(job.margins, s[k], tol, 1e4 * largest, "a singular value near the tolerance");
     }
     for (int k = 1; k <= p; ++k) {
         if (s[k] > tol) continue;
@@ -153,17 +145,24 @@ void RegressLinear(RefinementJob& job, RowTable& x, const RealTable& y, int n, i
     for (int i = 1; i <= p; ++i)
         for (int r = 1; r <= n; ++r) {
             double sum = 0;
-            for (int k = 1; k <= p; ++k) sum = double(sum + Extended(v(i, k)) * x(r, k) / s[k]);
+            for (int k = 1; k <= p; ++k) sum = double(sum + Real(v(i, k)) * x(r, k) / s[k]);
             b(i, r) = sum;
         }
     for (int i = 1; i <= p; ++i) {
         double sum = 0;
-        for (int r = 1; r <= n; ++r) AddProduct(sum, b(i, r), y[r]);
+        for (int r = 1; r <= n; ++r) AddProduct<Real>(sum, b(i, r), y[r]);
         c[i] = sum;
     }
     int f = n - p;
-    if (f > 0) job.StudentT = StudentTFor(f);
+    if (f > 0) job.StudentT = StudentTFor<Real>(f);
     CheckFloatFaults("in the linear regression of Q on the Miller-index terms");
 }
 
-}  // namespace zantrel::ZANTREL_ENGINE
+template double StudentTFor<double>(int);
+template double StudentTFor<long double>(int);
+template void DecomposeSvd<double>(RowTable&, ParamMatrix&, RealTable&, int, int, MarginCheck*);
+template void DecomposeSvd<long double>(RowTable&, ParamMatrix&, RealTable&, int, int, MarginCheck*);
+template void RegressLinear(RefinementJob<double>&, RowTable&, const RealTable&, int, int, ParamVector&);
+template void RegressLinear(RefinementJob<long double>&, RowTable&, const RealTable&, int, int, ParamVector&);
+
+}  // namespace zantrel::engine

@@ -1,7 +1,5 @@
 #include "export/Format.h"
 
-#include "engine/Margins.h"
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -96,12 +94,10 @@ std::string FixedText(long double x, int d) {
 }
 
 std::string FixedField(long double x, int w, int d) {
-    CheckPrinted(x, d);
     return StrField(FixedText(x, d), w);
 }
 
 std::string RoundedField(long double x, int w) {
-    CheckPrinted(x, 0, /*signPrinted=*/false);
     long double r = std::nearbyint(x);  // the default rounding mode takes halves to even
     if (r == 0) r = 0.0L;
     return StrField(FixedText(r, 0), w);

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "engine/Angles.h"
+#include "engine/Margins.h"
 #include "export/Format.h"
 #include "cell/Messages.h"
 #include "export/ReportFile.h"
@@ -36,8 +36,9 @@ private:
 
 class ReportWriter {
 public:
-    explicit ReportWriter(const Results& r)
+    ReportWriter(const Results& r, MarginCheck* check)
         : r_(r),
+          check_(check),
           s_(r.settings),
           dataIs2Theta_(s_.data == Quantity::TwoTheta),
           dataIsEnergy_(s_.data == Quantity::Energy) {}
@@ -62,6 +63,17 @@ public:
     }
 
 private:
+    // Every printed number passes the fast path's check, where there is one.
+    std::string Fixed(long double x, int w, int d) const {
+        CheckPrinted(check_, x, d);
+        return FixedField(x, w, d);
+    }
+    // A rounded percentage, whose sign is not printed.
+    std::string Rounded(long double x, int w) const {
+        CheckPrinted(check_, x, 0, /*signPrinted=*/false);
+        return RoundedField(x, w);
+    }
+
     void WriteSettings() {
         out_.Empty();
         out_.Bytes(ToWindows1252("sample title: ") + TitleToWindows1252(r_.title) + "\r\n");
@@ -72,8 +84,8 @@ private:
             out_.Empty();
         }
         const std::string system = std::string("refined in ") + SystemName(r_.systemRefined) + " system";
-        if (dataIsEnergy_) out_.Line(system + ", using beam angle" + FixedField(s_.beam2Theta, 9, 4) + " ° 2 theta");
-        if (dataIs2Theta_) out_.Line(system + ", using wavelength" + FixedField(s_.wavelength, 9, 6) + " Å");
+        if (dataIsEnergy_) out_.Line(system + ", using beam angle" + Fixed(s_.beam2Theta, 9, 4) + " ° 2 theta");
+        if (dataIs2Theta_) out_.Line(system + ", using wavelength" + Fixed(s_.wavelength, 9, 6) + " Å");
         switch (s_.minimised) {
             case Quantity::TwoTheta: out_.Line("minimising the sum of squares of residuals in 2 theta"); break;
             case Quantity::Energy: out_.Line("minimising the sum of squares of residuals in energy"); break;
@@ -82,7 +94,7 @@ private:
         }
         // "¡" (0xA1) where "°" stands in the line above: this line has always printed it.
         if (s_.minimised == Quantity::Energy && !dataIsEnergy_)
-            out_.Line("using beam angle" + FixedField(s_.beam2Theta, 9, 4) + " ¡ 2 theta");
+            out_.Line("using beam angle" + Fixed(s_.beam2Theta, 9, 4) + " ¡ 2 theta");
     }
 
     void WriteWeighting() {
@@ -99,20 +111,18 @@ private:
             return;
         }
         out_.Line(std::string("refined ZeroShift") + (s_.minimised == Quantity::TwoTheta ? " 2 theta : " : " energy : ") +
-                  FixedField(z.value, 7, 4) + "  ±" + FixedField(Extended(z.sigma) * r_.studentT, 6, 4));
+                  Fixed(z.value, 7, 4) + "  ±" + Fixed(z.conf95, 6, 4));
     }
 
     void WriteCellTable() {
         out_.Empty(3);
         out_.Line(StrField("parameter", 10) + StrField("value", 10) + StrField("sigma", 10) + StrField("95% conf", 10));
         out_.Empty();
-        // The 95 % half-widths are printed from the product in extended precision.
-        const Extended t = r_.studentT;
         for (const RefinedParameter& q : r_.parameters)
-            out_.Line(StrField(q.label, 10) + FixedField(q.estimate.value, 10, 5) + FixedField(q.estimate.sigma, 10, 5) +
-                      FixedField(q.estimate.sigma * t, 10, 5));
-        out_.Line(StrField("cell vol", 10) + FixedField(r_.volume.value, 10, 4) + FixedField(r_.volume.sigma, 10, 4) +
-                  FixedField(r_.volume.sigma * t, 10, 4));
+            out_.Line(StrField(q.label, 10) + Fixed(q.estimate.value, 10, 5) + Fixed(q.estimate.sigma, 10, 5) +
+                      Fixed(q.estimate.conf95, 10, 5));
+        out_.Line(StrField("cell vol", 10) + Fixed(r_.volume.value, 10, 4) + Fixed(r_.volume.sigma, 10, 4) +
+                  Fixed(r_.volume.conf95, 10, 4));
         out_.Empty();
     }
 
@@ -126,17 +136,17 @@ private:
         // Q is printed to six decimals in eight columns, the others to four in six.
         const int w = s_.minimised == Quantity::Q ? 8 : 6, d = s_.minimised == Quantity::Q ? 6 : 4;
         // One blank after the first "=" only: the line as it has always been printed.
-        out_.Line("sd (" + name + ") = " + FixedField(f.sd, w, d) + "  aad (" + name + ") =" + FixedField(f.aad, w, d) +
-                  "  maxdev (" + name + ") =" + FixedField(f.maxdev, w, d));
-        out_.Line("sigmafit = " + FixedField(r_.sigmaFit, 7, 4));
-        out_.Line("students t =" + FixedField(r_.studentT, 6, 2));
+        out_.Line("sd (" + name + ") = " + Fixed(f.sd, w, d) + "  aad (" + name + ") =" + Fixed(f.aad, w, d) +
+                  "  maxdev (" + name + ") =" + Fixed(f.maxdev, w, d));
+        out_.Line("sigmafit = " + Fixed(r_.sigmaFit, 7, 4));
+        out_.Line("students t =" + Fixed(r_.studentT, 6, 2));
         out_.Empty(2);
     }
 
-    // Printed from the covariance as refined (angles in radians), "n/a" without both variances.
+    // "n/a" without both variances.
     std::string CorrelationField(int i, int j) const {
-        auto rho = Correlation(r_.asRefined.directCovariance, i, j);
-        return rho ? FixedField(*rho, 9, 3) : StrField("n/a", 9);
+        const auto& rho = r_.correlation[std::size_t(i - 1)][std::size_t(j - 1)];
+        return rho ? Fixed(*rho, 9, 3) : StrField("n/a", 9);
     }
 
     void WriteCorrelations() {
@@ -161,16 +171,9 @@ private:
         for (std::size_t j = 0; j < r_.reciprocal.size(); ++j) {
             const RefinedParameter& q = r_.reciprocal[j];
             heads += StrField(q.label, 10);
-            if (j < 3) {
-                params += FixedField(q.estimate.value, 10, 7);
-                sigmas += FixedField(q.estimate.sigma, 10, 7);
-            } else {
-                // Degrees of the radians as refined, in extended precision.
-                const double variance = r_.asRefined.reciprocalCovariance[j][j];
-                const double sigma = variance > 0 ? double(std::sqrt(Extended(variance))) : 0.0;
-                params += FixedField(Degrees(r_.asRefined.reciprocal[j]), 10, 4);
-                sigmas += FixedField(Degrees(sigma), 10, 4);
-            }
+            const int decimals = j < 3 ? 7 : 4;
+            params += Fixed(q.estimate.value, 10, decimals);
+            sigmas += Fixed(q.estimate.sigma, 10, decimals);
         }
         out_.Line(heads);
         out_.Line(params);
@@ -199,7 +202,7 @@ private:
             const bool corrected2Theta = dataIs2Theta_ || (!dataIsEnergy_ && s_.minimised == Quantity::TwoTheta);
             out_.Line(std::string(corrected2Theta ? "(2-Theta observations corrected by ZeroShift of "
                                                   : "(Energy observations corrected by ZeroShift of ") +
-                      FixedField(r_.zeroShift->value, 7, 4) + ")");
+                      Fixed(r_.zeroShift->value, 7, 4) + ")");
         }
         out_.Empty();
         const std::string extraHead = ExtraColumnHead();
@@ -216,16 +219,16 @@ private:
         int number = 0;
         for (const ReflectionRow& row : r_.reflections) {
             std::string line = IntField(++number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4) +
-                               FixedField(row.dObs, 14, 5) + FixedField(row.dCalc, 10, 5) +
-                               FixedField(Extended(row.dObs) - row.dCalc, 10, 5);
+                               Fixed(row.dObs, 14, 5) + Fixed(row.dCalc, 10, 5) +
+                               Fixed(row.dResidual, 10, 5);
             const bool minimisedD = s_.minimised == Quantity::D;
             // Minimising d, the mark stands before the observed position, in its first column.
-            if (minimisedD && row.marked) line += "*" + FixedField(row.positionObs, 11, 3);
-            else line += FixedField(row.positionObs, 12, 3);
+            if (minimisedD && row.marked) line += "*" + Fixed(row.positionObs, 11, 3);
+            else line += Fixed(row.positionObs, 12, 3);
             if (row.positionCalc)
-                line += FixedField(*row.positionCalc, 10, 3) + FixedField(Extended(row.positionObs) - *row.positionCalc, 10, 3);
+                line += Fixed(*row.positionCalc, 10, 3) + Fixed(*row.positionResidual, 10, 3);
             else line += StrField("n/a", 10) + StrField("n/a", 10);
-            if (!extraHead.empty()) line += resQ ? FixedField(row.residual, 14, 5) : FixedField(row.residual, 12, 3);
+            if (!extraHead.empty()) line += resQ ? Fixed(row.residual, 14, 5) : Fixed(row.residual, 12, 3);
             if (row.marked && !minimisedD) line += " *";
             out_.Line(line);
         }
@@ -233,20 +236,21 @@ private:
         if (!r_.observed) return;
         const ResidualStatistics& o = *r_.observed;
         const char* name = o.quantity == Quantity::Energy ? "E" : o.quantity == Quantity::TwoTheta ? "2T" : "d";
-        // A leading blank, and no blank in "maxdev(", unlike the line of block E: kept as printed.
-        out_.Line(std::string(" sd (") + name + ") = " + FixedField(o.sd, 6, 4) + "  aad (" + name + ") =" +
-                  FixedField(o.aad, 6, 4) + "  maxdev(" + name + ") =" + FixedField(o.maxdev, 6, 4));
+        // A leading blank, and no blank in "maxdev(", unlike the residuals line above the
+        // correlations: kept as printed.
+        out_.Line(std::string(" sd (") + name + ") = " + Fixed(o.sd, 6, 4) + "  aad (" + name + ") =" +
+                  Fixed(o.aad, 6, 4) + "  maxdev(" + name + ") =" + Fixed(o.maxdev, 6, 4));
     }
 
     std::string Indices(int number, const ReflectionRow& row) const {
         return IntField(number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4);
     }
 
-    static std::string Field(const std::optional<double>& v, int w, int d) {
-        return v ? FixedField(*v, w, d) : StrField("n/a", w);
+    std::string Field(const std::optional<double>& v, int w, int d) const {
+        return v ? Fixed(*v, w, d) : StrField("n/a", w);
     }
-    static std::string PercentField(const std::optional<double>& v) {
-        return " " + (v ? RoundedField(*v, 9) : StrField("n/a", 9));
+    std::string PercentField(const std::optional<double>& v) const {
+        return " " + (v ? Rounded(*v, 9) : StrField("n/a", 9));
     }
 
     void WriteDiagnostics() {
@@ -269,13 +273,13 @@ private:
         for (std::size_t i = 0; i < d.rows.size(); ++i) {
             const DiagnosticRow& row = d.rows[i];
             if (!full && !row.flaggedFit) continue;
-            out_.Line(Indices(int(i + 1), r_.reflections[i]) + FixedField(row.leverage, 14, 3) + Field(row.dfFits, 10, 3) +
-                      Field(row.rStudent, 10, 3) + FixedField(row.sigmaDeleted, 10, 4) +
+            out_.Line(Indices(int(i + 1), r_.reflections[i]) + Fixed(row.leverage, 14, 3) + Field(row.dfFits, 10, 3) +
+                      Field(row.rStudent, 10, 3) + Fixed(row.sigmaDeleted, 10, 4) +
                       Field(row.sigmaChangePercent, 10, 1) + (full && row.flaggedFit ? " *" : ""));
         }
         out_.Empty();
-        out_.Line("limit :" + FixedField(d.leverageLimit, 24, 3) + FixedField(d.dfFitsLimit, 10, 3) +
-                  FixedField(d.rStudentLimit, 10, 3));
+        out_.Line("limit :" + Fixed(d.leverageLimit, 24, 3) + Fixed(d.dfFitsLimit, 10, 3) +
+                  Fixed(d.rStudentLimit, 10, 3));
         out_.Empty(3);
         if (full) {
             out_.Line("(b) DfBetas:  changes expected on deletion of individual observations");
@@ -302,6 +306,7 @@ private:
     }
 
     const Results& r_;
+    MarginCheck* check_;
     const RefinementSettings& s_;
     const bool dataIs2Theta_, dataIsEnergy_;
     Lines out_;
@@ -309,6 +314,6 @@ private:
 
 }  // namespace
 
-std::string FormatReport(const Results& results) { return ReportWriter(results).Write(); }
+std::string FormatReport(const Results& results, MarginCheck* check) { return ReportWriter(results, check).Write(); }
 
 }  // namespace zantrel

@@ -25,6 +25,11 @@ std::string FileErrorText(int code) {
     }
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
 ReportFile::~ReportFile() { Discard(); }
 
 void ReportFile::Create(const std::string& path, const std::string& what) {
@@ -56,12 +61,6 @@ void ReportFile::Create(const std::string& path, const std::string& what) {
         return;
     }
     Fail(IoErrorText(EEXIST), "cannot create a temporary file beside " + path);
-}
-
-void ReportFile::CreateInMemory() {
-    Discard();
-    path_.clear();
-    text_.clear();
 }
 
 void ReportFile::Commit() {

@@ -24,16 +24,11 @@ public:
     // Creates the temporary file at once, so an unwritable folder fails early. `what`
     // names the file in messages.
     void Create(const std::string& path, const std::string& what = "the report");
-    // In memory only: the bytes stay in Text(); Commit writes nothing.
-    void CreateInMemory();
     void Commit();
     void Discard();
 
     // Appends report bytes (Windows-1252) as they are.
     void WriteBytes(std::string_view bytes) { text_ += bytes; }
-
-    const std::string& Text() const { return text_; }
-    const std::string& Path() const { return path_; }
 
 private:
     std::string path_, what_;
@@ -41,6 +36,9 @@ private:
     std::FILE* file_ = nullptr;  // the temporary file, open from Create to Commit
     std::string text_;
 };
+
+// Whether two paths name one existing file, links included; false where either names none.
+bool SameFile(const std::string& a, const std::string& b);
 
 // The folder-creation error texts by errno: "Path not found", "File access denied", ...
 std::string FileErrorText(int code);

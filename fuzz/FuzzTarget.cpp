@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "cell/Cell.h"
 #include "fuzz/ReportChecks.h"
+#include "run/Run.h"
 
 using namespace zantrel;
 
@@ -21,8 +21,9 @@ namespace {
 //   0: crystal system, CrystalSystems[byte % 9] (0, 7 and -1 are out of range)
 //   1: bits 0-1 data kind (0 2-theta, 1 energy, 2-3 d), bits 2-3 minimised quantity
 //      (0 2-theta, 1 d, 2 energy, 3 Q), bit 4 zero shift, bit 5 full diagnostics,
-//      bits 6 and 7 both set: a second run of a sound file on the same job afterwards
-//      (one input in four: it costs two more whole runs)
+//      bits 6 and 7 both set: a second run of a sound file afterwards, from the settings
+//      the first left in force, as a session makes it (one input in four: it costs two
+//      more whole runs)
 //   2: low half the wavelength, Wavelengths[n]; high half the beam angle, BeamAngles[n]
 inline constexpr std::size_t SettingsBytes = 3;
 
@@ -39,7 +40,8 @@ constexpr std::array<double, 16> BeamAngles = {10.0,   5.0,   20.0,   45.0,  90.
                                                1e300,  190.0, 1e-300, 30.0};
 
 // A sound file whose header fixes every setting the run reads but the diagnostics and
-// the beam angle; after any run, however it ended, the job must refine it as a new one.
+// the beam angle; after any run, however it ended, the settings it left in force must
+// refine it as fresh settings with those two do.
 constexpr std::string_view SoundFile =
     "Silicon*\r\n"
     "1 tt 1.540593 tt n\r\n"
@@ -58,9 +60,9 @@ void Require(const std::string& fault, std::string_view text) {
 }
 
 // The report, or the message the run ended with.
-std::string Outcome(RefinementJob& job, std::string_view data) {
+std::string Outcome(const RefinementSettings& settings, std::string_view data) {
     try {
-        return RunRefinementInMemory(job, data, "sound.dat");
+        return RunRefinement(MemoryRequest(settings, std::string(data), "sound.dat")).report;
     } catch (const RunError& e) {
         return std::string("error: ") + e.what();
     }
@@ -74,8 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::size_t skip = size < SettingsBytes ? size : SettingsBytes;
     std::string_view data(reinterpret_cast<const char*>(bytes) + skip, size - skip);
 
-    RefinementJob job;
-    SetJobDefaults(job);
     RefinementSettings settings;
     settings.system = CrystalSystem(CrystalSystems[s[0] % CrystalSystems.size()]);
     settings.data = DataKinds[s[1] & 3];
@@ -84,28 +84,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     settings.fullDiagnostics = (s[1] & 0x20) != 0;
     settings.wavelength = Wavelengths[s[2] & 15];
     settings.beam2Theta = BeamAngles[s[2] >> 4];
-    ApplySettings(settings, job);
 
+    RefinementSettings inForce = settings;
     try {
-        std::string report = RunRefinementInMemory(job, data, "fuzz.dat");
-        Require(checks::ReportFault(report, job.RunHalted), report);
+        const RunReply reply = RunRefinement(MemoryRequest(settings, std::string(data), "fuzz.dat"));
+        Require(checks::ReplyFault(reply), reply.report);
+        inForce = reply.settingsInForce;
     } catch (const RunError& e) {
         Require(checks::MessageFault(e.what()), e.what());
+        inForce = e.settingsInForce.value_or(settings);
     }
 
     if ((s[1] & 0xc0) == 0xc0) {
-        RefinementJob fresh;
-        SetJobDefaults(fresh);
-        RefinementSettings kept = SettingsOf(fresh);
-        kept.fullDiagnostics = settings.fullDiagnostics;
+        RefinementSettings fresh;
+        fresh.fullDiagnostics = settings.fullDiagnostics;
         // An energy file's header line sets the beam angle for later runs too; the
         // sound file's header leaves it alone, and it decides whether that file's
         // reflections have energies at all.
-        kept.beam2Theta = SettingsOf(job).beam2Theta;
-        ApplySettings(kept, fresh);
+        fresh.beam2Theta = inForce.beam2Theta;
         std::string expected = Outcome(fresh, SoundFile);
-        std::string again = Outcome(job, SoundFile);
-        if (again != expected) Require("a run left the job changed for the next run", again);
+        std::string again = Outcome(inForce, SoundFile);
+        if (again != expected) Require("a run left settings in force that change the next run", again);
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cell/Messages.h"
+#include "run/Run.h"
 
 namespace zantrel::checks {
 
@@ -57,6 +58,27 @@ inline std::string ReportFault(const std::string& report, bool halted) {
         if (HasNonFiniteWord(line)) return "non-finite number: " + std::string(line);
     }
     return titleSeen ? "" : "no title line";
+}
+
+// The record holds a row for every reflection the report lists and an entry for every
+// refined parameter it prints; a halted run holds no results.
+inline std::string RecordFault(const Results& r) {
+    const std::size_t n = std::size_t(r.obsCount), p = std::size_t(r.paramCount);
+    if (r.halted) return r.parameters.empty() && r.reflections.empty() ? "" : "a halted run has results";
+    if (r.obsCount > 200 || (r.tooManyReflections && r.obsCount != 200)) return "more than 200 reflections";
+    if (r.parameters.size() != p || r.reciprocal.size() != p || r.covariance.size() != p ||
+        r.correlation.size() != p)
+        return "not one entry per refined parameter";
+    if (r.reflections.size() != n || r.diagnostics.rows.size() != n) return "not one row per reflection";
+    for (const DiagnosticRow& row : r.diagnostics.rows)
+        if (row.parameterChangePercent.size() != p) return "a DfBetas row without one change per parameter";
+    return "";
+}
+
+// Whatever a run that ended without an error hands back.
+inline std::string ReplyFault(const RunReply& reply) {
+    const std::string report = ReportFault(reply.report, reply.results.halted);
+    return report.empty() ? RecordFault(reply.results) : report;
 }
 
 // The first lines a run may end with; anything else is a fault of its own.

@@ -133,8 +133,9 @@ Panel ParameterChangePanel(const Results& r) {
         m.y = largest;
         m.radius = 2;
         m.row = int(i);
-        m.marked = largest > d.parameterChangeLimitPercent;
-        if (m.marked && which < r.parameters.size())
+        // The core's flag: it also marks a deletion whose cell has no direct form.
+        m.marked = d.rows[i].flaggedParameters;
+        if (m.marked && largest > 0 && which < r.parameters.size())
             m.label = QString::fromStdString(r.parameters[which].label);
         panel.markers.push_back(m);
     }

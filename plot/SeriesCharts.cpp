@@ -5,6 +5,7 @@
 #include <array>
 #include <set>
 
+#include "cell/CrystalSystems.h"
 #include "plot/Charts.h"
 
 namespace zantrel::plot {
@@ -63,7 +64,7 @@ std::vector<std::size_t> RefinedCellValues(const std::vector<SeriesRun>& runs) {
     std::set<std::size_t> used;
     for (const SeriesRun& run : runs) {
         if (!run.results) continue;
-        const auto layout = ConventionalLayout(run.results->systemRefined);
+        const auto& layout = LayoutOf(run.results->systemRefined).conventional;
         std::set<int> seen;
         for (std::size_t k = 0; k < 6; ++k)
             if (layout[k].slot != 0 && seen.insert(layout[k].slot).second) used.insert(k);
@@ -96,7 +97,7 @@ Page SeriesPage(const std::vector<SeriesRun>& runs) {
         for (std::size_t i = 0; i < runs.size(); ++i)
             if (runs[i].results) {
                 const auto [value, sigma] = valueOf(*runs[i].results);
-                panel.markers.push_back(SeriesMarker(x[i], value, sigma, i));
+                panel.markers.push_back(SeriesMarker(x[i], double(value), double(sigma), i));
             }
         FitRanges(panel);
         page.panels.push_back(std::move(panel));

@@ -2,8 +2,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "cell/Cell.h"
-#include "engine/Margins.h"
+#include "run/Run.h"
 #include "python/Arguments.h"
 #include "python/Result.h"
 
@@ -35,15 +34,13 @@ Run Finish(cli::FileResult record) {
 // Runs the core without the GIL: only C++ values cross into it. In extended precision
 // only: a Result hands out every double to its last bit and formats its CIF on demand,
 // digits that the fast path's checks of the report do not cover.
-template <typename Refine>
-Run RefineUnlocked(cli::FileResult& record, const RefinementSettings& settings, Refine refine) {
+Run RefineUnlocked(cli::FileResult& record, RunRequest request) {
+    request.precision = Precision::Extended;
     try {
         py::gil_scoped_release unlocked;
-        ExtendedScope reference;
-        RefinementJob job;
-        SetJobDefaults(job);
-        ApplySettings(settings, job);
-        record.results = refine(job);
+        RunReply reply = RunRefinement(request);
+        record.results = std::move(reply.results);
+        record.path = std::move(reply.path);
     } catch (const RunError& e) {
         throw FailedRun(record.file + ": " + e.what());
     }
@@ -55,10 +52,11 @@ Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data
            py::handle title) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
-    std::string text = DataText(hkl, values, title);
     cli::FileResult record;
     record.file = "data";
-    return RefineUnlocked(record, settings, [&](RefinementJob& job) { return RefineData(job, text, record.file); });
+    RunRequest request = MemoryRequest(settings, DataText(hkl, values, title), record.file);
+    request.report = ReportTarget::None;
+    return RefineUnlocked(record, std::move(request));
 }
 
 Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::handle wavelength, py::handle beam2Theta,
@@ -67,13 +65,14 @@ Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::hand
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
     cli::FileResult record;
     record.file = PathBytes(path, "path");
-    if (!report.is_none()) record.report = PathBytes(report, "report");
-    return RefineUnlocked(record, settings, [&](RefinementJob& job) {
-        job.InputFileName = record.file;
-        if (record.report.empty()) return RefineFile(job);
-        job.OutputFileName = record.report;
-        return RunRefinement(job);
-    });
+    RunRequest request = FileRequest(settings, record.file);
+    request.report = ReportTarget::None;
+    if (!report.is_none()) {
+        record.report = PathBytes(report, "report");
+        request.report = ReportTarget::File;
+        request.reportPath = record.report;
+    }
+    return RefineUnlocked(record, std::move(request));
 }
 
 const char* const RefineDoc = R"(refine(hkl, values, *, system, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, title='') -> Result

@@ -1,5 +1,7 @@
 #include "python/Result.h"
 
+#include "export/Report.h"
+
 #include <limits>
 
 #include <pybind11/numpy.h>
@@ -26,7 +28,11 @@ py::array_t<T> Column(const Rows& rows, Get get) {
     return column;
 }
 
-double OrNaN(const std::optional<double>& x) { return x.value_or(NotAvailable); }
+// The record's extended-precision values go out as the nearest double, as in the JSON.
+template <typename T>
+double OrNaN(const std::optional<T>& x) {
+    return x ? double(*x) : NotAvailable;
+}
 
 py::object CellTuple(const Results& r) {
     return Module().attr("Cell")(r.cell[0].value, r.cell[1].value, r.cell[2].value, r.cell[3].value,
@@ -42,11 +48,12 @@ py::object SigmaTuple(const Results& r) {
 py::dict Estimates(const std::vector<RefinedParameter>& parameters) {
     py::dict out;
     py::object estimate = Module().attr("Estimate");
-    for (const RefinedParameter& q : parameters) out[py::str(q.label)] = estimate(q.estimate.value, q.estimate.sigma);
+    for (const RefinedParameter& q : parameters) out[py::str(q.label)] = estimate(double(q.estimate.value), double(q.estimate.sigma));
     return out;
 }
 
-py::array_t<double> Matrix(const std::vector<std::vector<std::optional<double>>>& rows) {
+template <typename T>
+py::array_t<double> Matrix(const std::vector<std::vector<std::optional<T>>>& rows) {
     const auto n = py::ssize_t(rows.size());
     py::array_t<double> matrix({n, n});
     auto out = matrix.mutable_unchecked<2>();
@@ -109,7 +116,7 @@ py::str Decoded(const std::string& bytes, const char* encoding) {
 std::string Repr(const Run& run) {
     const Results& r = Of(run);
     std::string text = "<zantrel.Result " + std::string(SystemName(r.systemRefined));
-    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + cli::Shortest(q.estimate.value);
+    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + cli::Shortest(double(q.estimate.value));
     return text + ">";
 }
 

@@ -1,137 +1,119 @@
 // A run: in double precision where every decision and printed value of it is checked
 // to agree with the extended-precision run, otherwise in extended precision.
 
-#include <filesystem>
-#include <system_error>
+#include "run/Run.h"
 
-#include "cell/Cell.h"
+#include "engine/Engine.h"
 #include "engine/Margins.h"
+#include "export/Report.h"
+#include "export/ReportFile.h"
 
 namespace zantrel {
 
-namespace fast {
-Results RunOpened(RefinementJob& job, bool collect);  // the double-precision build of the engine
-}  // namespace fast
-
 namespace {
-
-thread_local RunPath lastPath;
-
-// Releases the tables and closes both files however the run ends; an uncommitted
-// report is discarded, so an earlier report of the same name survives a failure.
-struct RunScope {
-    RefinementJob& job;
-    ~RunScope() {
-        ReleaseTables(job);
-        job.InputFile.Close();
-        job.OutputFile.Discard();
-    }
-};
-
-// What a run takes from its job: put back before the extended path repeats a run.
-class JobInputs {
-public:
-    explicit JobInputs(const RefinementJob& job)
-        : settings_(SettingsOf(job)), system_(job.CrystalSystem), refineZeroShift_(job.RefineZeroShift),
-          input_(job.InputFile), direct_(job.DirectCell), reciprocal_(job.ReciprocalCell),
-          covariance_(job.Covariance) {}
-    void Restore(RefinementJob& job) const {
-        ReleaseTables(job);
-        ApplySettings(settings_, job);
-        job.CrystalSystem = system_;  // as given, even outside 1..6: the run reports it
-        job.RefineZeroShift = refineZeroShift_;
-        job.InputFile = input_;
-        job.DirectCell = direct_;
-        job.ReciprocalCell = reciprocal_;
-        job.Covariance = covariance_;
-    }
-
-private:
-    RefinementSettings settings_;
-    int system_;
-    bool refineZeroShift_;
-    TextReader input_;
-    ParamVector direct_, reciprocal_;
-    ParamMatrix covariance_;
-};
 
 struct Refined {
     Results results;
+    RefinementSettings settingsInForce;
     std::string report;
 };
 
-Refined Refine(RefinementJob& job) {
-    lastPath = {};
-    if (!ExtendedOnly()) {
-        const JobInputs inputs(job);
+// One engine's run of the data. A failure carries the settings in force when it came.
+template <typename Real>
+Refined RefineWith(const RunRequest& request, TextReader data, MarginCheck* check, bool formatReport) {
+    RefinementJob<Real> job;
+    job.settings = request.settings;
+    job.margins = check;
+    job.InputFile = std::move(data);
+    try {
+        Refined run{engine::Refine(job), job.settings, {}};
+        if (formatReport) run.report = FormatReport(run.results, check);
+        return run;
+    } catch (RunError& e) {
+        e.settingsInForce = job.settings;
+        e.headerLine = job.HeaderRead;
+        throw;
+    }
+}
+
+Refined Refine(const RunRequest& request, TextReader data, bool formatReport, RunPath& path) {
+    path = {};
+    if (request.precision == Precision::Checked) {
         MarginCheck check;
         try {
-            Refined fast{fast::RunOpened(job, true), {}};
-            fast.report = FormatReport(fast.results);
+            // The report is formatted even where none is asked for: its printed values are
+            // what the check holds the fast run to.
+            Refined fast = RefineWith<double>(request, data, &check, true);
             if (check.Passed()) {
-                lastPath.fast = true;
+                path.fast = true;
                 return fast;
             }
-            lastPath.fallbackReason = check.Reason();
+            path.fallbackReason = check.Reason();
         } catch (const std::exception&) {
             // How a run fails, and with which message, is the extended path's to say.
-            lastPath.fallbackReason = "the run failed";
+            path.fallbackReason = "the run failed";
         }
-        inputs.Restore(job);
     }
-    Refined extended{extended::RunOpened(job), {}};
-    extended.report = FormatReport(extended.results);
-    return extended;
-}
-
-// The data file exists (it has been read), so a report path that names no file
-// cannot be it; one that names a file is compared by identity, links included.
-bool SameFile(const std::string& dataPath, const std::string& reportPath) {
-    std::error_code ec;
-    return std::filesystem::equivalent(dataPath, reportPath, ec);
-}
-
-Refined RefineInMemoryWithReport(RefinementJob& job, std::string_view data, std::string_view name) {
-    RunScope scope{job};
-    job.InputFile = TextReader(std::string(name), std::string(data));
-    return Refine(job);
+    return RefineWith<long double>(request, std::move(data), nullptr, formatReport);
 }
 
 }  // namespace
 
-RunPath LastRunPath() { return lastPath; }
-
-Results RunRefinement(RefinementJob& job) {
-    RunScope scope{job};
-    job.InputFile.Open(job.InputFileName);
-    if (SameFile(job.InputFileName, job.OutputFileName))
-        Fail("The report would replace the data file",
-             job.InputFileName + " is both; rename the data file (its extension must not be .out)");
-    job.OutputFile.Create(job.OutputFileName);
-    Refined run = Refine(job);
-    job.OutputFile.WriteBytes(run.report);
-    job.OutputFile.Commit();
-    return std::move(run.results);
+RunReply RunRefinement(const RunRequest& request) {
+    TextReader data;
+    if (request.dataBytes) data = TextReader(request.dataName, *request.dataBytes);
+    else data.Open(request.dataPath);
+    ReportFile file;
+    if (request.report == ReportTarget::File) {
+        // The data file exists (it has been read); a report path that names a file is
+        // compared with it by identity, links included.
+        if (!request.dataBytes && SameFile(request.dataPath, request.reportPath))
+            Fail("The report would replace the data file",
+                 request.dataPath + " is both; rename the data file (its extension must not be .out)");
+        // Created at once, so an unwritable folder fails before the refinement.
+        file.Create(request.reportPath);
+    }
+    RunReply reply;
+    Refined run = Refine(request, std::move(data), request.report != ReportTarget::None, reply.path);
+    if (request.report == ReportTarget::File) {
+        file.WriteBytes(run.report);
+        file.Commit();
+    } else {
+        reply.report = std::move(run.report);
+    }
+    reply.results = std::move(run.results);
+    reply.settingsInForce = run.settingsInForce;
+    return reply;
 }
 
-Results RefineFile(RefinementJob& job) {
-    RunScope scope{job};
-    job.InputFile.Open(job.InputFileName);
-    return Refine(job).results;
+RunRequest FileRequest(const RefinementSettings& settings, const std::string& dataPath, Precision precision) {
+    RunRequest request;
+    request.settings = settings;
+    request.dataPath = dataPath;
+    request.report = ReportTarget::File;
+    request.reportPath = ReportPathFor(dataPath);
+    request.precision = precision;
+    return request;
 }
 
-Results RefineData(RefinementJob& job, std::string_view data, std::string_view name) {
-    return RefineInMemoryWithReport(job, data, name).results;
+RunRequest MemoryRequest(const RefinementSettings& settings, std::string bytes, std::string name,
+                         Precision precision) {
+    RunRequest request;
+    request.settings = settings;
+    request.dataBytes = std::move(bytes);
+    request.dataName = std::move(name);
+    request.report = ReportTarget::Memory;
+    request.precision = precision;
+    return request;
 }
 
-std::string RunRefinementInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
-    return RefineInMemoryWithReport(job, data, name).report;
-}
-
-void RefineInMemory(RefinementJob& job, std::string_view data, std::string_view name) {
-    RunScope scope{job};
-    job.InputFile = TextReader(std::string(name), std::string(data));
-    extended::RunOpened(job, false);
+std::string ReportPathFor(const std::string& dataPath) {
+    // The extension is the last '.' of the file name, not of the folders above it.
+    std::size_t nameStart = dataPath.find_last_of("/\\");
+    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+    std::size_t dot = dataPath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) return dataPath + ".out";
+    return dataPath.substr(0, dot) + ".out";
 }
 
 }  // namespace zantrel

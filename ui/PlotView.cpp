@@ -20,7 +20,7 @@ QString Describe(const Results& r, std::size_t i) {
     const ReflectionRow& row = r.reflections[i];
     QString text = QStringLiteral("no %1   h k l  %2 %3 %4\nd obs %5  calc %6  res %7")
                        .arg(i + 1).arg(row.h).arg(row.k).arg(row.l)
-                       .arg(Number(row.dObs), Number(row.dCalc), Number(row.dResidual));
+                       .arg(Number(row.dObs), Number(row.dCalc), Number(double(row.dResidual)));
     if (r.settings.data != Quantity::D) {
         text += QStringLiteral("\n%1 obs %2").arg(plot::QuantityTitle(r.settings.data), Number(row.positionObs));
         if (row.positionCalc) text += QStringLiteral("  calc %1").arg(Number(*row.positionCalc));

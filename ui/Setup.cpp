@@ -175,13 +175,13 @@ void TMainForm::ConnectHandlers() {
 
 void TMainForm::FormCreate() {
     show();
-    SetJobDefaults(Job);
+    Settings = RefinementSettings();
     // The first stop of the tab order: the crystal system's choice.
     RadioGroupSystem->Item(RadioGroupSystem->ItemIndex())->setFocus();
 }
 
 double& TMainForm::SettingOf(const QLineEdit* edit) {
-    return edit == EditLambda ? Job.Wavelength : Job.Beam2Theta;
+    return edit == EditLambda ? Settings.wavelength : Settings.beam2Theta;
 }
 
 bool TMainForm::ReadSetting(QLineEdit* edit, double& setting, Tell tell) {
@@ -233,46 +233,39 @@ void TMainForm::EnableSettingBoxes() {
 
 void TMainForm::RadioButtonDspaceClick() {
     EnableSettingBoxes();
-    Job.DataIs2Theta = false;
-    Job.DataIsEnergy = false;
+    Settings.data = Quantity::D;
 }
 
 void TMainForm::RadioButton2thetaClick() {
     EnableSettingBoxes();
-    Job.DataIs2Theta = true;
-    Job.DataIsEnergy = false;
-    ReadSetting(EditLambda, Job.Wavelength, Tell::Never);
+    Settings.data = Quantity::TwoTheta;
+    ReadSetting(EditLambda, Settings.wavelength, Tell::Never);
 }
 
 void TMainForm::RadioButtonEnergiesClick() {
     EnableSettingBoxes();
-    Job.DataIsEnergy = true;
-    Job.DataIs2Theta = false;
-    ReadSetting(EditBeam2theta, Job.Beam2Theta, Tell::Never);
+    Settings.data = Quantity::Energy;
+    ReadSetting(EditBeam2theta, Settings.beam2Theta, Tell::Never);
 }
 
 // Typing only marks the box: a message box would swallow the next keystrokes.
-void TMainForm::EditLambdaChange() { ReadSetting(EditLambda, Job.Wavelength, Tell::Never); }
+void TMainForm::EditLambdaChange() { ReadSetting(EditLambda, Settings.wavelength, Tell::Never); }
 
 void TMainForm::EditBeam2thetaChange() {
-    ReadSetting(EditBeam2theta, Job.Beam2Theta, Tell::Never);
+    ReadSetting(EditBeam2theta, Settings.beam2Theta, Tell::Never);
 }
 
-void TMainForm::RadioGroupSystemClick() { Job.CrystalSystem = RadioGroupSystem->ItemIndex() + 1; }
+void TMainForm::RadioGroupSystemClick() { Settings.system = CrystalSystem(RadioGroupSystem->ItemIndex() + 1); }
 
 void TMainForm::RadioGroupMinClick() {
-    const int item = RadioGroupMin->ItemIndex() + 1;  // 4, Q = 1/d², clears all three
-    Job.MinimiseOnD = item == 1;
-    Job.MinimiseOn2Theta = item == 2;
-    Job.MinimiseOnEnergy = item == 3;
+    static constexpr Quantity buttons[] = {Quantity::D, Quantity::TwoTheta, Quantity::Energy, Quantity::Q};
+    const int item = RadioGroupMin->ItemIndex();
+    if (item >= 0 && item < 4) Settings.minimised = buttons[item];
 }
 
-void TMainForm::CheckBoxDiagsClick() { Job.FullDiagnostics = !CheckBoxDiags->isChecked(); }
+void TMainForm::CheckBoxDiagsClick() { Settings.fullDiagnostics = !CheckBoxDiags->isChecked(); }
 
-void TMainForm::CheckBoxZeroShiftClick() {
-    Job.RefineZeroShift = CheckBoxZeroShift->isChecked();
-    Job.ZeroShiftRequested = CheckBoxZeroShift->isChecked();
-}
+void TMainForm::CheckBoxZeroShiftClick() { Settings.zeroShift = CheckBoxZeroShift->isChecked(); }
 
 void TMainForm::ButtonRunClick() {
     if (!ReadEnabledSettings()) return;
@@ -280,14 +273,13 @@ void TMainForm::ButtonRunClick() {
     if (textWForm_ && textWForm_->isVisible()) textWForm_->close();
 
     // Read again here: a header line of an earlier run may have changed them.
-    Job.RefineZeroShift = CheckBoxZeroShift->isChecked();
-    Job.ZeroShiftRequested = CheckBoxZeroShift->isChecked();
-    Job.FullDiagnostics = !CheckBoxDiags->isChecked();
+    Settings.zeroShift = CheckBoxZeroShift->isChecked();
+    Settings.fullDiagnostics = !CheckBoxDiags->isChecked();
 
     ButtonExit->setEnabled(false);
     ButtonRun->setEnabled(false);
     if (platform_.GetOpenFileName(this, OpenDialog1) && !OpenDialog1.FileName.isEmpty()) {
-        const RefinementSettings before = WindowSettingsOf(Job);
+        const RefinementSettings before = WindowSettingsOf(Settings);
         try {
             RunChosenFile();
         } catch (const FileError& e) {
@@ -303,11 +295,13 @@ void TMainForm::ButtonRunClick() {
 }
 
 void TMainForm::RunChosenFile() {
-    ForgetHeader(Job);
-    // The core takes paths in the local 8-bit encoding, as the C++ streams do.
-    Job.InputFileName = QFile::encodeName(OpenDialog1.FileName).toStdString();
-    Job.OutputFileName = ReportPathFor(Job.InputFileName);
-    const QString reportPath = QFile::decodeName(QByteArray::fromStdString(Job.OutputFileName));
+    headerRead_ = false;
+    // The core takes paths in the local 8-bit encoding, as the C++ streams do. One run
+    // at a click needs no speed; the extended path gives the reference values that the
+    // plots' tooltips print beside the report.
+    const RunRequest request =
+        FileRequest(Settings, QFile::encodeName(OpenDialog1.FileName).toStdString(), Precision::Extended);
+    const QString reportPath = QFile::decodeName(QByteArray::fromStdString(request.reportPath));
     if (SameExistingFile(OpenDialog1.FileName, reportPath)) {
         const QString name = QFileInfo(reportPath).fileName();
         throw FileError(
@@ -316,11 +310,18 @@ void TMainForm::RunChosenFile() {
                            "for example to %2, and run it again.")
                 .arg(name, QFileInfo(reportPath).completeBaseName() + QStringLiteral(".dat")));
     }
-    // One run at a click needs no speed; the extended path gives the reference values
-    // that the plots' tooltips print beside the report.
     const Results results = [&] {
-        ExtendedScope reference;
-        return RunRefinement(Job);
+        try {
+            RunReply reply = RunRefinement(request);
+            Settings = reply.settingsInForce;
+            headerRead_ = reply.results.headerLine;
+            return std::move(reply.results);
+        } catch (const RunError& e) {
+            // The settings a header line or a fall-back set before the failure stay.
+            if (e.settingsInForce) Settings = *e.settingsInForce;
+            headerRead_ = e.headerLine;
+            throw;
+        }
     }();
 
     ButtonExit->setEnabled(true);
@@ -341,11 +342,11 @@ void TMainForm::RunChosenFile() {
 }
 
 void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {
-    const RefinementSettings now = WindowSettingsOf(Job);
+    const RefinementSettings now = WindowSettingsOf(Settings);
     ShowSettings(now);
     const QString name = QFileInfo(OpenDialog1.FileName).fileName();
     QString text;
-    if (HeaderWasRead(Job)) text = QStringLiteral("settings from the header of %1").arg(name);
+    if (headerRead_) text = QStringLiteral("settings from the header of %1").arg(name);
     // Without a header a run can still lower the crystal system, or let the zero
     // shift choose the minimised quantity; later runs keep that too.
     else if (now != before) text = QStringLiteral("settings changed by the run of %1").arg(name);

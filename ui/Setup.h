@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QHash>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
 #include "ui/Platform.h"
 #include "ui/WindowSettings.h"
 
@@ -31,8 +31,9 @@ public:
     // The window that shows each report; none means reports are only written.
     void SetTextWindow(TTextWForm* textWForm) { textWForm_ = textWForm; }
 
-    // Every control writes its setting here the moment it is used.
-    RefinementJob Job;
+    // Every control writes its setting here the moment it is used; a run leaves the
+    // settings it ended with (a header line's, a lower crystal system) for the next.
+    RefinementSettings Settings;
     FileDialog OpenDialog1;
 
     QCheckBox* CheckBoxZeroShift;
@@ -107,6 +108,7 @@ private:
     TTextWForm* textWForm_ = nullptr;
     bool reportShown_ = false;
     QHash<const QLineEdit*, QString> toldText_;  // the bad text whose error was shown last
+    bool headerRead_ = false;  // the last run's data file had a header line
 };
 
 }  // namespace zantrel

@@ -6,8 +6,8 @@
 
 namespace zantrel {
 
-RefinementSettings WindowSettingsOf(const RefinementJob& job) {
-    RefinementSettings shown = SettingsOf(job);
+RefinementSettings WindowSettingsOf(const RefinementSettings& settings) {
+    RefinementSettings shown = settings;
     shown.zeroShift = false;
     shown.fullDiagnostics = false;
     return shown;
@@ -24,13 +24,6 @@ int MinimiseButtonIndex(Quantity quantity) {
 }
 
 int DataButtonIndex(Quantity quantity) { return quantity == Quantity::Q ? 0 : MinimiseButtonIndex(quantity); }
-
-void ForgetHeader(RefinementJob& job) {
-    job.DataKindToken.clear();
-    job.MinimiseToken.clear();
-}
-
-bool HeaderWasRead(const RefinementJob& job) { return !job.DataKindToken.empty(); }
 
 bool ParseSetting(const QString& text, double& value) {
     QLocale locale;

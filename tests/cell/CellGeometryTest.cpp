@@ -12,15 +12,15 @@
 namespace zantrel {
 namespace {
 
+using namespace engine;
 using jobs::ProgramPi;
 
 struct Conversion {
-    RefinementJob job;
+    jobs::Job job;
     ParamVector source, target;
     double volume = 0;
 
     Conversion(int system, int paramCount) {
-        SetJobDefaults(job);
         jobs::SetSystem(job, system);
         job.ParamCount = paramCount;
         target[7] = 42;  // slot 7 is never touched
@@ -83,9 +83,8 @@ TEST(ConvertCell, TriclinicTwiceReturnsTheCell) {
 // --- Standard errors ---
 
 struct Errors {
-    RefinementJob job;
+    jobs::Job job;
     Errors(int system, int p) {
-        SetJobDefaults(job);
         jobs::SetSystem(job, system);
         job.ParamCount = p;
     }
@@ -170,7 +169,7 @@ std::string CubicLines() {
     return text + "0 0 0\r\n";
 }
 
-void ReadRegressRefine(RefinementJob& job) {
+void ReadRegressRefine(jobs::Job& job) {
     ReadReflections(job);
     RegressLinear(job, job.DesignMatrixSaved, job.QObs, job.ObsCount, job.ParamCount,
                   job.Coefficients);
@@ -185,7 +184,7 @@ TEST(RefineCell, ObservationSigmasForEachMinimisedQuantity) {
     const char quantity[] = {'q', 'd', 't', 'e'};
     const double expected[] = {4.0305968e-5, 4.7929560e-4, 0.005, 4.1221110e-3};
     for (int m = 0; m < 4; ++m) {
-        RefinementJob job;
+        jobs::Job job;
         jobs::StartJob(job, 1, 't', CubicLines());
         jobs::SetMinimise(job, quantity[m]);
         ReadRegressRefine(job);
@@ -202,11 +201,12 @@ TEST(RefineCell, ObservationSigmasForEachMinimisedQuantity) {
 }
 
 // Cubic: the regression gives a*^2, the refinement starts at its root with a step of a
-// thousandth, and converts to a and its volume; labels and system line by system.
+// thousandth, and converts to a and its volume; labels and system line by system. Whole
+// runs, so that the record names the system the cell was refined in.
 TEST(RefineCell, StartsFromTheRegressionAndNamesTheSystem) {
-    RefinementJob job;
-    jobs::StartJob(job, 1, 't', CubicLines());
-    ReadRegressRefine(job);
+    jobs::Job job;
+    job.settings.system = CrystalSystem::Cubic;
+    const Results cubic = jobs::Refine(job, "Cubic\r\n" + CubicLines());
     const double as = 1 / CubicA;
     // The reader converts 2-theta with pi = 3.1415927, which moves each Q by about 5e-8
     // relative from the value of the true pi that made the data.
@@ -214,16 +214,17 @@ TEST(RefineCell, StartsFromTheRegressionAndNamesTheSystem) {
     EXPECT_NEAR(job.ParamSteps[1], as / 1000, 1e-9 * as);
     EXPECT_NEAR(job.ReciprocalCell[1], as, 1e-7 * as);
     EXPECT_NEAR(job.CellVolume, CubicA * CubicA * CubicA, 1e-6 * std::pow(CubicA, 3));
-    EXPECT_EQ(job.RefinedSystemText, "refined in cubic system");
+    EXPECT_EQ(cubic.systemRefined, CrystalSystem::Cubic);
     EXPECT_EQ(job.DirectLabels[1], "a");
     EXPECT_EQ(job.ReciprocalLabels[1], "a*");
     for (int r = 1; r <= 5; ++r) EXPECT_EQ(job.DesignMatrix(r, 1), job.MillerH[r]);
 
-    RefinementJob tet;
-    jobs::StartJob(tet, 2, 'd', "1 0 0 4\n0 0 1 10\n1 1 0 2.8284271247461903\n"
-                                   "1 0 1 3.7139067635410377\n2 0 1 1.9611613513818402\n");
-    ReadRegressRefine(tet);
-    EXPECT_EQ(tet.RefinedSystemText, "refined in tetragonal system");
+    jobs::Job tet;
+    tet.settings.system = CrystalSystem::Tetragonal;
+    tet.settings.data = Quantity::D;
+    const Results tetragonal = jobs::Refine(tet, "Tetragonal\r\n1 0 0 4\n0 0 1 10\n1 1 0 2.8284271247461903\n"
+                                                 "1 0 1 3.7139067635410377\n2 0 1 1.9611613513818402\n");
+    EXPECT_EQ(tetragonal.systemRefined, CrystalSystem::Tetragonal);
     EXPECT_EQ(tet.DirectLabels[2], "c");
     EXPECT_EQ(tet.ReciprocalLabels[2], "c*");
     EXPECT_NEAR(tet.DirectCell[1], 4.0, 1e-9);

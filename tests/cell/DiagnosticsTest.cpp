@@ -16,6 +16,8 @@
 namespace zantrel {
 namespace {
 
+using namespace engine;
+
 // An orthorhombic cell with noisy 2-theta: every reflection has some influence.
 std::string NoisyData() {
     synth::DataSpec recipe;
@@ -35,22 +37,17 @@ std::string Without(const std::string& file, int i) {
 }
 
 struct Fit {
-    RefinementJob job;
+    jobs::Job job;
     Results results;
-    explicit Fit(const std::string& data) {
-        SetJobDefaults(job);
-        results = RefineData(job, data);
-    }
+    explicit Fit(const std::string& data) : results(jobs::Refine(job, data)) {}
 };
 
 // H = J (J'WJ)^-1 J'W at the final point, J from the refinement's central differences.
 Eigen::MatrixXd HatMatrix(const std::string& data) {
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.InputFile = TextReader("data", data);
-    RunOpened(job, /*collect=*/false);  // keeps the observation tables, which a whole run releases
+    jobs::Job job;
+    jobs::Refine(job, data, /*collect=*/false);
     const int n = job.ObsCount, p = job.ParamCount;
-    const DerivativeModels models = PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p);
+    const auto models = PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p);
     Eigen::MatrixXd j(n, p);
     Eigen::VectorXd w(n);
     for (int i = 1; i <= n; ++i) {
@@ -59,7 +56,6 @@ Eigen::MatrixXd HatMatrix(const std::string& data) {
         for (int k = 1; k <= p; ++k) j(i - 1, k - 1) = d[k];
         w(i - 1) = 1 / (job.Weights[i] * job.Weights[i]);  // Weights holds each sigma
     }
-    ReleaseTables(job);
     const Eigen::MatrixXd jtw = j.transpose() * w.asDiagonal();
     return j * (jtw * j).inverse() * jtw;
 }
@@ -95,12 +91,12 @@ TEST(Diagnostics, DeletionStatisticsAgreeWithARefitWithoutTheReflection) {
         EXPECT_NEAR(row.sigmaDeleted, sDeleted, 1e-4 * sDeleted);
         for (std::size_t u = 0; u < r.parameters.size(); ++u) {
             const Estimate& e = r.parameters[u].estimate;
-            const double moved = 100 * (deleted.results.parameters[u].estimate.value - e.value) / e.sigma;
+            const double moved = double(100 * (deleted.results.parameters[u].estimate.value - e.value) / e.sigma);
             ASSERT_TRUE(row.parameterChangePercent[u].has_value());
             EXPECT_NEAR(*row.parameterChangePercent[u], moved, 0.5 + 0.03 * std::fabs(moved))
                 << r.parameters[u].label;
         }
-        const double volumeMoved = 100 * (deleted.results.volume.value - r.volume.value) / r.volume.sigma;
+        const double volumeMoved = double(100 * (deleted.results.volume.value - r.volume.value) / r.volume.sigma);
         EXPECT_NEAR(*row.volumeChangePercent, volumeMoved, 0.5 + 0.03 * std::fabs(volumeMoved));
 
         // Rstudent and DFFITS from the residual, the oracle's hat and the refit's sigma.

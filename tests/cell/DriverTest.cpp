@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 #include <Eigen/Dense>
 #include <gtest/gtest.h>
 
 #include "cell/TestJob.h"
+#include "run/Run.h"
 #include "support/SyntheticData.h"
 
 namespace zantrel {
@@ -39,13 +42,13 @@ const Mineral Minerals[] = {
 };
 
 // DirectCell holds angles in radians.
-double Refined(const RefinementJob& job, int slot) {
+double Refined(const jobs::Job& job, int slot) {
     return slot <= 3 ? job.DirectCell[slot] : job.DirectCell[slot] * 180 / TruePi;
 }
 
 // Exact data refine back to the cell: the data carry 9 to 12 decimals and the program
 // converts with pi = 3.1415927, so 1e-6 relative leaves room for both.
-void ExpectCell(const RefinementJob& job, const Mineral& m, const std::string& what) {
+void ExpectCell(const jobs::Job& job, const Mineral& m, const std::string& what) {
     ASSERT_EQ(job.ParamCount, int(m.slots.size())) << m.name << what;
     for (int i = 1; i <= job.ParamCount; ++i)
         EXPECT_NEAR(Refined(job, i), m.slots[std::size_t(i - 1)], 1e-6 * m.slots[std::size_t(i - 1)])
@@ -59,15 +62,15 @@ void ExpectCell(const RefinementJob& job, const Mineral& m, const std::string& w
 // shift, so the refinement is made in 2-theta, not d.
 TEST(RunRefinement, HeaderWithZeroShiftMinimisesInTwoTheta) {
     Recipe recipe{Minerals[3].cell, 4, Kind::TwoTheta, 1.540593, 10.0, "d", true, 0.03};
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.Wavelength = 0.5;  // replaced by the header
-    RefineInMemory(job, synth::MakeDataFile(recipe));
+    jobs::Job job;
+    job.settings.wavelength = 0.5;  // replaced by the header
+    jobs::Refine(job, synth::MakeDataFile(recipe), false);
     EXPECT_EQ(job.Title, "Synthetic test cell");
     EXPECT_TRUE(job.CrystalSystem == 4 && job.IsOrthorhombic && job.DataIs2Theta);
     EXPECT_EQ(job.Wavelength, 1.540593);
     EXPECT_TRUE(job.MinimiseOn2Theta && !job.MinimiseOnD);
     EXPECT_TRUE(job.ZeroShiftRequested && !job.RefineZeroShift);  // cleared after its pass
+    EXPECT_EQ(job.settings.minimised, Quantity::TwoTheta);  // in force for a session's next run
     EXPECT_NEAR(job.ZeroShift, 0.03, 1e-6);
     ExpectCell(job, Minerals[3], " from the header");
 }
@@ -85,18 +88,16 @@ std::string SiliconDLines(int count = 6) {
 TEST(RunRefinement, DataKindOtherThanTtOrEIsDSpacing) {
     for (const char* header : {"1 TT 1.540593 d n", "1 energy 1.540593 d n",
                                "1 dspacing 1.540593 d n", "1 d 1.540593 dspacing n"}) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        RefineInMemory(job, std::string("Si*\r\n") + header + "\r\n" + SiliconDLines());
+        jobs::Job job;
+        jobs::Refine(job, std::string("Si*\r\n") + header + "\r\n" + SiliconDLines(), false);
         EXPECT_FALSE(job.DataIs2Theta) << header;
         EXPECT_FALSE(job.DataIsEnergy) << header;
         EXPECT_EQ(job.Wavelength, 1.540593) << header;
         EXPECT_NEAR(job.DirectCell[1], 5.4309, 1e-6 * 5.4309) << header;
     }
     // "dspacing" as the minimise word is not d: the fit is made in Q.
-    RefinementJob job;
-    SetJobDefaults(job);
-    RefineInMemory(job, "Si*\r\n1 d 1.540593 dspacing n\r\n" + SiliconDLines());
+    jobs::Job job;
+    jobs::Refine(job, "Si*\r\n1 d 1.540593 dspacing n\r\n" + SiliconDLines(), false);
     EXPECT_FALSE(job.MinimiseOnD || job.MinimiseOn2Theta || job.MinimiseOnEnergy);
 }
 
@@ -108,66 +109,104 @@ TEST(RunRefinement, ZeroShiftFlagFollowsTheMinimiseWord) {
     Recipe recipe{Minerals[0].cell, 1, Kind::TwoTheta};
     recipe.header = false;
     std::string lines = jobs::WithoutTitle(synth::MakeDataFile(recipe));
-    RefinementJob on, off;
-    SetJobDefaults(on);
-    SetJobDefaults(off);
-    RefineInMemory(on, "Si*\r\n1 tt 1.540593 q Y\r\n" + lines);
+    jobs::Job on, off;
+    jobs::Refine(on, "Si*\r\n1 tt 1.540593 q Y\r\n" + lines, false);
     EXPECT_TRUE(on.ZeroShiftRequested && on.MinimiseOn2Theta);
-    jobs::ChangeSettings(off, [](RefinementSettings& s) { s.zeroShift = true; });
-    RefineInMemory(off, "Si*\r\n1 tt 1.540593 q n\r\n" + lines);
+    off.settings.zeroShift = true;
+    jobs::Refine(off, "Si*\r\n1 tt 1.540593 q n\r\n" + lines, false);
     EXPECT_FALSE(off.ZeroShiftRequested || off.MinimiseOn2Theta);
 
     for (std::string eol : {"\r\n", "\n", "\r"}) {
         lines = SiliconDLines(3);
         for (std::size_t at = 0; (at = lines.find("\r\n", at)) != std::string::npos; at += eol.size())
             lines.replace(at, 2, eol);
-        RefinementJob job;
-        SetJobDefaults(job);
-        job.RefineZeroShift = true;
-        std::string report = RunRefinementInMemory(job, "Si*" + eol + "1 d 1.540593 d " + eol + lines);
+        jobs::Job job;
+        job.settings.zeroShift = true;
+        const Results r = jobs::Refine(job, "Si*" + eol + "1 d 1.540593 d " + eol + lines);
         EXPECT_EQ(job.ObsCount, 3) << "line end " << int(eol.back());
         EXPECT_FALSE(job.ZeroShiftRequested);
         EXPECT_TRUE(job.MinimiseOnD);
-        EXPECT_EQ(report.find("Program Halted"), std::string::npos);
+        EXPECT_FALSE(r.halted);
     }
 }
 
 // The number of an energy header is the detector angle; of any other, the wavelength.
 TEST(RunRefinement, EnergyHeaderSetsTheDetectorAngleNotTheWavelength) {
     Recipe recipe{Minerals[0].cell, 1, Kind::Energy, 1.540593, 12.5, "e"};
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.Wavelength = 1.2;
-    RefineInMemory(job, synth::MakeDataFile(recipe));
+    jobs::Job job;
+    job.settings.wavelength = 1.2;
+    jobs::Refine(job, synth::MakeDataFile(recipe), false);
     EXPECT_EQ(job.Beam2Theta, 12.5);
     EXPECT_EQ(job.Wavelength, 1.2);
     EXPECT_TRUE(job.DataIsEnergy && job.MinimiseOnEnergy);
     EXPECT_NEAR(job.DirectCell[1], 5.4309, 1e-6 * 5.4309);
 
     Recipe tt{Minerals[0].cell, 1, Kind::TwoTheta, 0.7093};
-    RefinementJob other;
-    SetJobDefaults(other);
-    other.Beam2Theta = 20;
-    RefineInMemory(other, synth::MakeDataFile(tt));
+    jobs::Job other;
+    other.settings.beam2Theta = 20;
+    jobs::Refine(other, synth::MakeDataFile(tt), false);
     EXPECT_EQ(other.Wavelength, 0.7093);
     EXPECT_EQ(other.Beam2Theta, 20);
 }
 
-// Settings that a header chose stay for the next run; the zero shift and its sigma start
-// afresh in every run. A title whose '*' is followed by a blank has no header.
+// A session's next run starts from the settings in force after the last one: those a
+// header chose stay; the zero shift is refined afresh only when asked for again. A title
+// whose '*' is followed by a blank has no header.
 TEST(RunRefinement, HeaderSettingsPersistButTheZeroShiftStartsAfresh) {
-    RefinementJob job;
-    SetJobDefaults(job);
-    RefineInMemory(job, synth::MakeDataFile({Minerals[0].cell, 1, Kind::TwoTheta, 1.2, 10.0, "tt", true, 0.05}));
-    ASSERT_NEAR(job.ZeroShift, 0.05, 1e-6);
-    job.RefineZeroShift = false;  // as the window's box would set it
+    const RunReply first = RunRefinement(MemoryRequest(
+        {}, synth::MakeDataFile({Minerals[0].cell, 1, Kind::TwoTheta, 1.2, 10.0, "tt", true, 0.05})));
+    ASSERT_TRUE(first.results.zeroShift);
+    ASSERT_NEAR(first.results.zeroShift->value, -0.05, 1e-6);  // the correction: minus the shift
+    RefinementSettings next = first.settingsInForce;
+    EXPECT_EQ(next.system, CrystalSystem::Cubic);
+    EXPECT_EQ(next.wavelength, 1.2);
+    EXPECT_TRUE(next.zeroShift);
+    next.zeroShift = false;  // as the window's box would set it
     Recipe plain{Minerals[0].cell, 1, Kind::TwoTheta, 1.2};
     plain.header = false;
-    RefineInMemory(job, "Si* \r\n" + jobs::WithoutTitle(synth::MakeDataFile(plain)));
-    EXPECT_EQ(job.Title, "Si* ");
-    EXPECT_EQ(job.ZeroShift, 0.0);
-    EXPECT_EQ(job.ZeroShiftSigma, 0.00001);
-    EXPECT_NEAR(job.DirectCell[1], 5.4309, 1e-6 * 5.4309);  // only right at 1.2 angstrom
+    const RunReply second =
+        RunRefinement(MemoryRequest(next, "Si* \r\n" + jobs::WithoutTitle(synth::MakeDataFile(plain))));
+    EXPECT_EQ(second.results.title, "Si* ");
+    EXPECT_FALSE(second.results.headerLine);
+    EXPECT_FALSE(second.results.zeroShift);
+    EXPECT_EQ(second.settingsInForce, next);
+    EXPECT_NEAR(second.results.cell[0].value, 5.4309, 1e-6 * 5.4309);  // only right at 1.2 angstrom
+}
+
+// The request is all a run reads and stays as it was; runs share nothing, so two at once
+// on two threads give what each gives alone: a kept fast run beside one that falls back.
+TEST(RunRefinement, RequestsStayAsTheyWereAndRunsShareNothing) {
+    static_assert(std::is_same_v<decltype(&RunRefinement), RunReply (*)(const RunRequest&)>);
+    Recipe noisy{Minerals[3].cell, 4, Kind::TwoTheta, 1.540593, 10.0, "d", true, 0.03};
+    noisy.noise2Theta = 0.005;
+    const RunRequest headed = MemoryRequest({}, synth::MakeDataFile(noisy), "noisy.dat");
+    RefinementSettings cubic;
+    cubic.system = CrystalSystem::Cubic;
+    Recipe exact{Minerals[0].cell, 1, Kind::TwoTheta};
+    exact.header = false;
+    const RunRequest plain = MemoryRequest(cubic, synth::MakeDataFile(exact), "exact.dat");
+    const RunRequest copy = headed;
+
+    const RunReply aloneHeaded = RunRefinement(headed), alonePlain = RunRefinement(plain);
+    EXPECT_NE(aloneHeaded.settingsInForce, headed.settings);  // the header changed them
+    EXPECT_EQ(headed.settings, copy.settings);
+    EXPECT_EQ(headed.dataBytes, copy.dataBytes);
+    ASSERT_TRUE(aloneHeaded.path.fast) << aloneHeaded.path.fallbackReason;
+    ASSERT_FALSE(alonePlain.path.fast);
+    for (int round = 0; round < 4; ++round) {
+        RunReply a, b;
+        std::thread other([&] { b = RunRefinement(plain); });
+        a = RunRefinement(headed);
+        other.join();
+        const std::pair<const RunReply*, const RunReply*> pairs[] = {{&a, &aloneHeaded}, {&b, &alonePlain}};
+        for (const auto& [together, alone] : pairs) {
+            EXPECT_EQ(together->report, alone->report);
+            EXPECT_EQ(together->path.fast, alone->path.fast);
+            EXPECT_EQ(together->path.fallbackReason, alone->path.fallbackReason);
+            EXPECT_EQ(together->settingsInForce, alone->settingsInForce);
+            EXPECT_EQ(together->results.volume.value, alone->results.volume.value);
+        }
+    }
 }
 
 // --- Minimum data ---
@@ -180,9 +219,9 @@ TEST(RunRefinement, HaltsWithTooFewReflections) {
         "Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n\r\n"
         "***  Program Halted - not enough data points  ***\r\n";
     for (const char* text : {"t*\r\n4 tt", "t*\r\n4 tt 1.5406 d"}) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        EXPECT_EQ(RunRefinementInMemory(job, text), halted) << text;
+        const RunReply reply = RunRefinement(MemoryRequest({}, text));
+        EXPECT_EQ(reply.report, halted) << text;
+        EXPECT_TRUE(reply.results.halted) << text;
     }
     for (int m : {0, 3}) {  // cubic p = 1, orthorhombic p = 3
         const Mineral& mineral = Minerals[m];
@@ -192,16 +231,15 @@ TEST(RunRefinement, HaltsWithTooFewReflections) {
             for (int count : {needed - 1, needed}) {
                 Recipe recipe{mineral.cell, mineral.system, Kind::TwoTheta, 1.540593, 10.0, "tt", zero};
                 recipe.count = count;
-                RefinementJob job;
-                SetJobDefaults(job);
-                std::string report = RunRefinementInMemory(job, synth::MakeDataFile(recipe));
+                const RunReply reply = RunRefinement(MemoryRequest({}, synth::MakeDataFile(recipe)));
                 std::string what = std::string(mineral.name) + (zero ? " zero shift " : " ") +
                                    std::to_string(count);
-                EXPECT_EQ(job.ObsCount, count) << what;
+                EXPECT_EQ(reply.results.obsCount, count) << what;
+                EXPECT_EQ(reply.results.halted, count < needed) << what;
                 if (count < needed) {
-                    EXPECT_EQ(report, halted) << what;
+                    EXPECT_EQ(reply.report, halted) << what;
                 } else {
-                    EXPECT_GT(report.size(), halted.size() + 500) << what;
+                    EXPECT_GT(reply.report.size(), halted.size() + 500) << what;
                 }
             }
         }
@@ -211,13 +249,12 @@ TEST(RunRefinement, HaltsWithTooFewReflections) {
 // --- Round trips of exact data ---
 
 // Exact positions of every system, every data kind and every minimised quantity.
-TEST(RefineInMemory, ExactDataOfEverySystemKindAndQuantityGiveTheCellBack) {
+TEST(Refine, ExactDataOfEverySystemKindAndQuantityGiveTheCellBack) {
     for (const Mineral& m : Minerals)
         for (Kind kind : {Kind::TwoTheta, Kind::D, Kind::Energy})
             for (const char* quantity : {"tt", "d", "e", "q"}) {
-                RefinementJob job;
-                SetJobDefaults(job);
-                RefineInMemory(job, synth::MakeDataFile({m.cell, m.system, kind, 1.540593, 10.0, quantity}));
+                jobs::Job job;
+                jobs::Refine(job, synth::MakeDataFile({m.cell, m.system, kind, 1.540593, 10.0, quantity}), false);
                 ExpectCell(job, m, std::string(" kind ") + std::to_string(int(kind)) + " min " + quantity);
                 EXPECT_EQ(job.ZeroShiftSigma, 0.00001);
             }
@@ -225,14 +262,13 @@ TEST(RefineInMemory, ExactDataOfEverySystemKindAndQuantityGiveTheCellBack) {
 
 // A zero shift added to every 2-theta or energy is found and taken out: the second pass
 // refines the corrected observations back to the cell.
-TEST(RefineInMemory, ZeroShiftIsFoundAndRemoved) {
+TEST(Refine, ZeroShiftIsFoundAndRemoved) {
     for (const Mineral& m : Minerals) {
         for (Kind kind : {Kind::TwoTheta, Kind::Energy}) {
             double shift = kind == Kind::TwoTheta ? 0.05 : -0.02;
             Recipe recipe{m.cell, m.system, kind, 1.540593, 10.0, "q", true, shift};
-            RefinementJob job;
-            SetJobDefaults(job);
-            RefineInMemory(job, synth::MakeDataFile(recipe));
+            jobs::Job job;
+            jobs::Refine(job, synth::MakeDataFile(recipe), false);
             EXPECT_NEAR(job.ZeroShift, shift, 1e-6) << m.name << " kind " << int(kind);
             EXPECT_GT(job.ZeroShiftSigma, 0.0);
             ExpectCell(job, m, " kind " + std::to_string(int(kind)));
@@ -242,7 +278,7 @@ TEST(RefineInMemory, ZeroShiftIsFoundAndRemoved) {
 
 // d spacings derived from offset 2-theta (or energy) readings: the shift is refined in the
 // minimised quantity and taken out of that quantity's observations, and d from them.
-TEST(RefineInMemory, ZeroShiftOfDSpacingDataCorrectsTheMinimisedQuantity) {
+TEST(Refine, ZeroShiftOfDSpacingDataCorrectsTheMinimisedQuantity) {
     const Mineral& m = Minerals[3];
     const double sine = std::sin(0.00872664638888889 * 10);  // 10-degree detector
     for (bool energy : {false, true}) {
@@ -257,9 +293,8 @@ TEST(RefineInMemory, ZeroShiftOfDSpacingDataCorrectsTheMinimisedQuantity) {
             std::snprintf(line, sizeof line, "%d %d %d %.12f\r\n", r.h, r.k, r.l, observed);
             text += line;
         }
-        RefinementJob job;
-        SetJobDefaults(job);
-        RefineInMemory(job, text);
+        jobs::Job job;
+        jobs::Refine(job, text, false);
         EXPECT_NEAR(job.ZeroShift, shift, 1e-6) << (energy ? "energy" : "2-theta");
         ExpectCell(job, m, energy ? " energy" : " 2-theta");
     }
@@ -267,18 +302,16 @@ TEST(RefineInMemory, ZeroShiftOfDSpacingDataCorrectsTheMinimisedQuantity) {
 
 // A refined shift no larger than its standard error is not applied: the second pass then
 // refines the observations of a run without the shift, bit for bit; a larger one is.
-TEST(RefineInMemory, OnlyASignificantZeroShiftCorrectsTheObservations) {
+TEST(Refine, OnlyASignificantZeroShiftCorrectsTheObservations) {
     int applied = 0, skipped = 0;
     for (unsigned seed = 1; seed <= 8; ++seed) {
-        RefinementJob with, without;
-        SetJobDefaults(with);
-        SetJobDefaults(without);
+        jobs::Job with, without;
         Recipe recipe{Minerals[1].cell, 2, Kind::TwoTheta, 1.540593, 10.0, "tt", true};
         recipe.noise2Theta = 0.005;
         recipe.seed = seed;
-        RefineInMemory(with, synth::MakeDataFile(recipe));
+        jobs::Refine(with, synth::MakeDataFile(recipe), false);
         recipe.zeroShiftFlag = false;
-        RefineInMemory(without, synth::MakeDataFile(recipe));
+        jobs::Refine(without, synth::MakeDataFile(recipe), false);
         bool significant = std::fabs(with.ZeroShift) > with.ZeroShiftSigma;
         (significant ? applied : skipped)++;
         if (significant) {
@@ -297,16 +330,15 @@ TEST(RefineInMemory, OnlyASignificantZeroShiftCorrectsTheObservations) {
 // 2-theta errors of 0.005 deg, the value the weights assume, so the standard errors
 // apply as they are: every parameter and the volume land within 4 of them of the truth
 // (a 4-sigma miss has odds of 6e-5 per parameter; the seeds are fixed).
-TEST(RefineInMemory, NoisyDataLandWithinFourStandardErrors) {
+TEST(Refine, NoisyDataLandWithinFourStandardErrors) {
     for (const Mineral& m : Minerals)
         for (unsigned seed : {3u, 17u, 101u}) {
             Recipe recipe{m.cell, m.system, Kind::TwoTheta};
             recipe.noise2Theta = 0.005;
             recipe.seed = seed;
             recipe.count = 30;
-            RefinementJob job;
-            SetJobDefaults(job);
-            RefineInMemory(job, synth::MakeDataFile(recipe));
+            jobs::Job job;
+            jobs::Refine(job, synth::MakeDataFile(recipe), false);
             for (int slot = 1; slot <= job.ParamCount; ++slot) {
                 double truth = m.slots[std::size_t(slot - 1)];
                 double sigma = slot <= 3 ? job.DirectSigmas[slot] : job.DirectSigmas[slot] * 180 / TruePi;
@@ -354,9 +386,8 @@ Eigen::VectorXd DirectByMetricTensor(int system, const Eigen::VectorXd& r) {
 // central differences of the metric-tensor conversion. The program's forward steps of
 // a thousandth bias each derivative by about 1e-3: 3e-3 relative allowed.
 void ExpectSigmasAgreeWithMetricTensor(const Mineral& m) {
-    RefinementJob job;
-    SetJobDefaults(job);
-    RefineInMemory(job, synth::MakeDataFile({m.cell, m.system, Kind::TwoTheta}));
+    jobs::Job job;
+    jobs::Refine(job, synth::MakeDataFile({m.cell, m.system, Kind::TwoTheta}), false);
     const int p = job.ParamCount;
     Eigen::VectorXd r(p);
     Eigen::MatrixXd cov(p, p);
@@ -402,28 +433,46 @@ TEST(RunRefinement, ImplausibleCoefficientsLowerTheSystemDownToCubic) {
                       0.5 / std::sqrt(double(r[0] * r[0] + r[1] * r[1] + r[2] * r[2])));
         text += line;
     }
-    RefinementJob job;
-    SetJobDefaults(job);
-    RefineInMemory(job, text);
+    jobs::Job job;
+    const Results r = jobs::Refine(job, text);
     EXPECT_EQ(job.CrystalSystem, 1);
     EXPECT_EQ(job.ObsCount, 10);
-    EXPECT_EQ(job.RefinedSystemText, "refined in cubic system");
+    EXPECT_EQ(r.systemRequested, CrystalSystem::Triclinic);
+    EXPECT_EQ(r.systemRefined, CrystalSystem::Cubic);
     EXPECT_NEAR(job.Coefficients[1], 4.0, 1e-9);
     EXPECT_NEAR(job.DirectCell[1], 0.5, 1e-9);
 }
 
 // A tetragonal file without any l: the l^2 column is all zero and the fit cannot be
-// made; the run ends naming the undetermined term.
-TEST(RunRefinement, UndeterminedTermEndsTheRunNamingIt) {
-    RefinementJob job;
-    SetJobDefaults(job);
+// made; the run ends naming the undetermined term, and hands back the settings its header
+// line set, so that a session keeps them. A run that fails without a header hands back
+// the settings it was asked for.
+TEST(RunRefinement, UndeterminedTermEndsTheRunNamingItAndKeepsTheHeadersSettings) {
     try {
-        RefineInMemory(job, "t*\r\n2 d 1.540593 d n\r\n1 0 0 4\r\n1 1 0 2.8284\r\n"
-                            "2 0 0 2\r\n2 1 0 1.7889\r\n");
+        RunRefinement(MemoryRequest({}, "t*\r\n2 d 1.540593 d n\r\n1 0 0 4\r\n1 1 0 2.8284\r\n"
+                                        "2 0 0 2\r\n2 1 0 1.7889\r\n"));
         FAIL() << "no error";
     } catch (const RunError& e) {
         EXPECT_EQ(jobs::FirstLine(e.what()), "Floating point division by zero");
         EXPECT_NE(jobs::SecondLine(e.what()).find("l^2"), std::string::npos) << e.what();
+        RefinementSettings header;
+        header.system = CrystalSystem::Tetragonal;
+        header.data = header.minimised = Quantity::D;
+        EXPECT_TRUE(e.headerLine);
+        ASSERT_TRUE(e.settingsInForce);
+        EXPECT_EQ(*e.settingsInForce, header);
+    }
+    RefinementSettings asked;
+    asked.system = CrystalSystem::Cubic;
+    asked.wavelength = 0.7093;
+    try {
+        RunRefinement(MemoryRequest(asked, "t\r\n1 0 0 30\r\n1 1 0 4O\r\n"));
+        FAIL() << "no error";
+    } catch (const RunError& e) {
+        EXPECT_EQ(jobs::FirstLine(e.what()), Msg::InvalidNumericInput);
+        EXPECT_FALSE(e.headerLine);
+        ASSERT_TRUE(e.settingsInForce);
+        EXPECT_EQ(*e.settingsInForce, asked);
     }
 }
 

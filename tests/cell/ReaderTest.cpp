@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "cell/TestJob.h"
+#include "run/Run.h"
 
 namespace zantrel {
 namespace {
 
+using namespace engine;
 using jobs::StartJob;
 
 // Tokens are right-justified in six columns, cut to six letters with the rest of the
@@ -51,7 +53,7 @@ TEST(ReadReal, ReadsNumbersTooSmallForADoubleAsZero) {
 // --- Reflection lines ---
 
 int ReadCount(const std::string& lines, bool* tooMany = nullptr) {
-    RefinementJob job;
+    jobs::Job job;
     StartJob(job, 1, 't', lines);
     ReadReflections(job);
     if (tooMany != nullptr) *tooMany = job.TooManyReflections;
@@ -97,7 +99,7 @@ TEST(ReadReflections, BuildsTheDesignRowOfEachSystem) {
     } cases[] = {{1, 1, {6}},          {2, 2, {5, 1}},          {3, 2, {7, 1}},
                  {4, 3, {4, 1, 1}},    {5, 4, {4, 1, 1, 2}},    {6, 6, {4, 1, 1, 1, 2, 2}}};
     for (const Case& c : cases) {
-        RefinementJob job;
+        jobs::Job job;
         StartJob(job, c.system, 'd', "2 1 1 1.5\r\n");
         ReadReflections(job);
         ASSERT_EQ(job.ParamCount, c.count) << c.system;
@@ -105,7 +107,7 @@ TEST(ReadReflections, BuildsTheDesignRowOfEachSystem) {
             EXPECT_EQ(job.DesignMatrixSaved(1, j), c.row[j - 1]) << c.system << " col " << j;
         EXPECT_EQ(job.Weights[1], 1.0);
     }
-    RefinementJob job;
+    jobs::Job job;
     StartJob(job, 6, 'd', "1 -1 0 1.5\r\n");
     ReadReflections(job);
     const double expected[] = {1, 1, 0, 0, 0, -1};
@@ -114,7 +116,7 @@ TEST(ReadReflections, BuildsTheDesignRowOfEachSystem) {
 
 // Indices of 1e9 give products of 1e18, beyond 32 bits; each must be exact.
 TEST(ReadReflections, LargeIndicesDoNotOverflowTheProducts) {
-    RefinementJob job;
+    jobs::Job job;
     StartJob(job, 6, 'd', "1000000000 -1000000000 3 1.5\r\n");
     ReadReflections(job);
     const double expected[] = {1e18, 1e18, 9, -3e9, 3e9, -1e18};
@@ -125,7 +127,7 @@ TEST(ReadReflections, LargeIndicesDoNotOverflowTheProducts) {
 // pi of 3.1415927 moves it by 1.5e-8 relative); that d in a d-spacing file gives 30 deg
 // back to rounding, and so does its energy at the 10-degree detector.
 TEST(ReadReflections, ConvertsTwoThetaToDAndBack) {
-    RefinementJob job;
+    jobs::Job job;
     StartJob(job, 1, 't', "1 0 0 30\r\n");
     ReadReflections(job);
     double d = job.DObs[1];
@@ -135,7 +137,7 @@ TEST(ReadReflections, ConvertsTwoThetaToDAndBack) {
     char line[64];
     for (char kind : {'d', 'e'}) {
         std::snprintf(line, sizeof line, "1 0 0 %.17g\r\n", kind == 'd' ? d : job.EnergyObs[1]);
-        RefinementJob back;
+        jobs::Job back;
         StartJob(back, 1, kind, line);
         ReadReflections(back);
         EXPECT_NEAR(back.TwoThetaObs[1], 30.0, 1e-11) << kind;  // arcsine of a rounded quotient
@@ -145,9 +147,9 @@ TEST(ReadReflections, ConvertsTwoThetaToDAndBack) {
 
 // --- Bad numbers and values without a conversion ---
 
-std::string ErrorOf(RefinementJob& job, const std::string& text) {
+std::string ErrorOf(const std::string& text) {
     try {
-        RefineInMemory(job, text, "bad.dat");
+        RunRefinement(MemoryRequest({}, text, "bad.dat"));
     } catch (const RunError& e) {
         return e.what();
     }
@@ -163,17 +165,13 @@ TEST(ReadReflections, RefusesNumbersOfTheWrongForm) {
     const std::string values[] = {"inf", "nan", "1,5", "1e400", "0x1p3", "30deg", hugeMantissa,
                                   "+001" + std::string(400, '0') + ".5E-3", "1e99999999999999999999"};
     for (const std::string& v : values) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        std::string error = ErrorOf(job, std::string("t\r\n1 0 0 30\r\n1 1 0 ") + v + "\r\n");
+        std::string error = ErrorOf(std::string("t\r\n1 0 0 30\r\n1 1 0 ") + v + "\r\n");
         EXPECT_EQ(jobs::FirstLine(error), "Invalid numeric input") << v;
         EXPECT_NE(jobs::SecondLine(error).find("bad.dat, line 3"), std::string::npos) << error;
     }
     // Indices must be integers within 32 bits.
     for (const char* index : {"1.0", "3000000000"}) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        std::string error = ErrorOf(job, std::string("t\r\n1 0 0 30\r\n") + index + " 1 0 40\r\n");
+        std::string error = ErrorOf(std::string("t\r\n1 0 0 30\r\n") + index + " 1 0 40\r\n");
         EXPECT_EQ(jobs::FirstLine(error), "Invalid numeric input") << index;
         EXPECT_NE(jobs::SecondLine(error).find("line 3"), std::string::npos) << error;
     }
@@ -194,9 +192,7 @@ TEST(ReadReflections, RefusesValuesThatHaveNoConversion) {
         {"1 e 10 e n", "60", "-5", "Invalid floating point operation"},
     };
     for (const Case& c : cases) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        std::string error = ErrorOf(job, std::string("t*\r\n") + c.header + "\r\n1 0 0 " + c.good +
+        std::string error = ErrorOf(std::string("t*\r\n") + c.header + "\r\n1 0 0 " + c.good +
                                              "\r\n1 1 0 " + c.bad + "\r\n1 1 1 " + c.good + "\r\n");
         EXPECT_EQ(jobs::FirstLine(error), c.first) << c.header << " / " << c.bad;
         std::string where = jobs::SecondLine(error);
@@ -204,9 +200,7 @@ TEST(ReadReflections, RefusesValuesThatHaveNoConversion) {
         EXPECT_NE(where.find("bad.dat, line 4"), std::string::npos) << where;
     }
     // Energy data at a detector angle of 0 have no d spacing at all.
-    RefinementJob job;
-    SetJobDefaults(job);
-    std::string error = ErrorOf(job, "t*\r\n1 e 0 e n\r\n1 0 0 40\r\n");
+    std::string error = ErrorOf("t*\r\n1 e 0 e n\r\n1 0 0 40\r\n");
     EXPECT_EQ(jobs::FirstLine(error), "Floating point division by zero");
     EXPECT_NE(jobs::SecondLine(error).find("reflection 1 (1 0 0)"), std::string::npos) << error;
 }
@@ -214,9 +208,7 @@ TEST(ReadReflections, RefusesValuesThatHaveNoConversion) {
 // A header crystal system outside 1..6 is refused before any reflection is read.
 TEST(RunRefinement, RefusesAnUnknownCrystalSystem) {
     for (const char* system : {"0", "7", "-1"}) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        std::string error = ErrorOf(job, std::string("t*\r\n") + system + " tt 1.5 tt n\r\n1 0 0 30\r\n");
+        std::string error = ErrorOf(std::string("t*\r\n") + system + " tt 1.5 tt n\r\n1 0 0 30\r\n");
         EXPECT_EQ(jobs::FirstLine(error).rfind("Invalid crystal system", 0), 0u) << error;
         EXPECT_NE(jobs::SecondLine(error).find("bad.dat, line 2"), std::string::npos) << error;
     }

@@ -1,22 +1,26 @@
 #pragma once
-// Small helpers shared by the core tests: a job set up for one stage at a time.
+// Small helpers shared by the core tests: a reference job set up for one stage at a
+// time, or run whole on data held in memory.
 
 #include <string>
 
-#include "cell/Cell.h"
+#include "engine/Engine.h"
+#include "engine/Steps.h"
 
 namespace zantrel::jobs {
+
+// The tests run the reference build, whose intermediate results are long doubles.
+using Job = RefinementJob<long double>;
 
 // The program's pi; expected values that go through the program's own constant use it.
 inline constexpr double ProgramPi = 3.1415927;
 inline constexpr double TruePi = 3.14159265358979323846;
 
-// Changes some of the job's settings through the one conversion to its flags.
+// Changes some of the job's settings and the flags derived from them.
 template <typename Change>
-void ChangeSettings(RefinementJob& job, Change change) {
-    RefinementSettings settings = SettingsOf(job);
-    change(settings);
-    ApplySettings(settings, job);
+void ChangeSettings(Job& job, Change change) {
+    change(job.settings);
+    UseSettings(job, job.settings);
 }
 
 // 't' 2-theta, 'd' d spacing, 'e' energy, 'q' Q.
@@ -25,24 +29,33 @@ inline Quantity QuantityOf(char letter) {
          : letter == 'e' ? Quantity::Energy : Quantity::Q;
 }
 
-inline void SetSystem(RefinementJob& job, int system) {
+inline void SetSystem(Job& job, int system) {
     ChangeSettings(job, [&](RefinementSettings& s) { s.system = CrystalSystem(system); });
 }
-inline void SetMinimise(RefinementJob& job, char quantity) {
+inline void SetMinimise(Job& job, char quantity) {
     ChangeSettings(job, [&](RefinementSettings& s) { s.minimised = QuantityOf(quantity); });
 }
-inline void SetDataKind(RefinementJob& job, char kind) {
+inline void SetDataKind(Job& job, char kind) {
     ChangeSettings(job, [&](RefinementSettings& s) { s.data = QuantityOf(kind); });
 }
 
-// Defaults, tables allocated, the given reflection lines ready to be read.
-inline void StartJob(RefinementJob& job, int system, char kind, const std::string& lines,
+// A fresh job's defaults with the system and data kind, tables allocated, the given
+// reflection lines ready to be read.
+inline void StartJob(Job& job, int system, char kind, const std::string& lines,
                      const std::string& name = "test.dat") {
-    SetJobDefaults(job);
     SetSystem(job, system);
     SetDataKind(job, kind);
     AllocateTables(job);
     job.InputFile = TextReader(name, lines);
+}
+
+// A whole run of the engine on a data file held in memory; the job keeps its tables
+// and the settings in force. Without collect, the job is left as the last refinement
+// pass left it (direct sigmas of angles in radians) and the record has no results.
+inline Results Refine(Job& job, const std::string& data, bool collect = true,
+                      const std::string& name = "data") {
+    job.InputFile = TextReader(name, data);
+    return engine::Refine(job, collect);
 }
 
 // A data file without its title line (and without a header written by the generator).

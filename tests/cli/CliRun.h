@@ -1,27 +1,27 @@
 #pragma once
-// A folder of its own for each test, runs of zantrel-cli in it, and the Python
-// interpreter that the format checks hand their files to.
+// A folder of its own for each test, runs of zantrel-cli in it, the Python interpreter
+// that the format checks hand their files to, and the record that the files written
+// must agree with.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "engine/Margins.h"
+#include "run/Run.h"
+#include "support/TestFiles.h"
 
 namespace zantrel::clitest {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testfiles::Example;
+using testfiles::ReadFile;
 
 class CliFolder : public ::testing::Test {
 protected:
@@ -103,50 +103,17 @@ inline std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
     return rows;
 }
 
-// What a report prints, read back from its text: the cell table, sigmafit and the
-// calculated d spacing of each reflection.
-struct ReportValues {
-    std::vector<std::string> labels;
-    std::vector<double> values, sigmas;  // lengths in angstrom, angles in degrees
-    double volume = 0, volumeSigma = 0, sigmafit = 0;
-    std::vector<double> dCalc;
-};
+// The reference record of a data file's run, which every file written from a run of
+// the same data must agree with.
+inline Results RecordOf(const std::string& data, const RefinementSettings& settings = {}) {
+    return RunRefinement(MemoryRequest(settings, data, "data", Precision::Extended)).results;
+}
 
-inline ReportValues ReadReport(const std::string& report) {
-    ReportValues r;
-    std::istringstream in(report);
-    std::string line;
-    enum { Before, Cell, Between, Table, After } part = Before;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        if (line.rfind(" parameter", 0) == 0) {
-            part = Cell;
-        } else if (part == Cell && line.rfind("  cell vol", 0) == 0) {
-            words.ignore(10);
-            words >> r.volume >> r.volumeSigma;
-            part = Between;
-        } else if (part == Cell && !line.empty()) {
-            std::string label;
-            double value = 0, sigma = 0;
-            if (words >> label >> value >> sigma) {
-                r.labels.push_back(label);
-                r.values.push_back(value);
-                r.sigmas.push_back(sigma);
-            }
-        } else if (line.rfind("sigmafit = ", 0) == 0) {
-            r.sigmafit = std::stod(line.substr(11));
-        } else if (line.rfind("Observed and fitted results", 0) == 0) {
-            part = Table;
-        } else if (part == Table && line.rfind("Regression diagnostics", 0) == 0) {
-            part = After;
-        } else if (part == Table) {
-            int no = 0, h = 0, k = 0, l = 0;
-            double dObs = 0, dCalc = 0;
-            if (words >> no >> h >> k >> l >> dObs >> dCalc && no == int(r.dCalc.size()) + 1) r.dCalc.push_back(dCalc);
-        }
-    }
-    return r;
+// The CSV and JSON print values in full; a fast run's differ from the reference's by
+// less than the bound its report is checked to: 1e-10 of the value and 3e-5 of the last
+// digit the report prints with `decimals`.
+inline double PathBound(long double value, int decimals) {
+    return double(PrintedRelativeBound * std::fabs(value) + PrintedUnitBound * std::pow(10.0L, -decimals));
 }
 
 }  // namespace zantrel::clitest

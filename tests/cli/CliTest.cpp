@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
 #include "support/SyntheticData.h"
 
 namespace fs = std::filesystem;

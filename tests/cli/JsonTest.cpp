@@ -1,5 +1,5 @@
 // The JSON document: string escapes, validity against docs/json-schema.json, and
-// values that agree with the report.
+// values that agree with the run's record.
 
 #include "cli/Batch.h"
 
@@ -29,20 +29,17 @@ TEST(JsonString, EscapesWhatJsonForbidsAndWritesOnlyAscii) {
 class JsonFile : public CliFolder {};
 
 // Each data kind, a zero shift, a minimisation in Q, and a halted run.
-TEST_F(JsonFile, ValidatesAgainstTheSchemaAndAgreesWithTheReport) {
+TEST_F(JsonFile, ValidatesAgainstTheSchemaAndAgreesWithTheRecord) {
     const std::string python = PythonWith("jsonschema");
     if (python.empty()) GTEST_SKIP() << "python3-jsonschema is not installed";
     const std::vector<std::string> names = {"lab6_2theta_zeroshift", "forsterite_2theta", "albite_energy",
                                             "quartz_dspacing", "silicon_too_few"};
     std::string files;
     for (const std::string& name : names) {
-        const std::string bytes = ReadFile(std::string(ZANTREL_EXAMPLES) + "/" + name + ".dat");
-        Write(name + ".dat", bytes);
-        Write("full/" + name + ".dat", bytes);
+        Write(name + ".dat", Example(name + ".dat"));
         files += " " + name + ".dat";
     }
     ASSERT_EQ(Run("-q --json" + files), 0) << err_;
-    ASSERT_EQ(std::system(("cd " + Path("full") + " && " + ZANTREL_CLI + " -q -f" + files).c_str()), 0);
 
     ASSERT_EQ(RunPython(python, R"(
 import json, jsonschema, sys
@@ -87,35 +84,32 @@ for name in sys.argv[1:] or ['lab6_2theta_zeroshift', 'forsterite_2theta', 'albi
         if (file == "silicon_too_few") continue;
         SCOPED_TRACE(file);
         EXPECT_EQ(json[file]["status"].first, "ok");
-        const ReportValues report = ReadReport(Read(file + ".out"));
-        ASSERT_FALSE(report.labels.empty());
-        for (std::size_t i = 0; i < report.labels.size(); ++i) {
-            const auto& p = json[file].at("param_" + report.labels[i]);
-            EXPECT_NEAR(std::stod(p.first), report.values[i], 0.5e-5);   // the report's 5 decimals
-            EXPECT_NEAR(std::stod(p.second), report.sigmas[i], 0.5e-5);
+        // The document of a fast run: its values within the fast path's bound of the
+        // reference's, at the decimals the report prints each with.
+        const Results r = RecordOf(Example(file + ".dat"));
+        ASSERT_FALSE(r.parameters.empty());
+        for (const RefinedParameter& q : r.parameters) {
+            const auto& p = json[file].at("param_" + q.label);
+            EXPECT_NEAR(std::stod(p.first), double(q.estimate.value), PathBound(q.estimate.value, 5)) << q.label;
+            EXPECT_NEAR(std::stod(p.second), double(q.estimate.sigma), PathBound(q.estimate.sigma, 5)) << q.label;
             // The covariance is in the sigmas' units: its diagonal gives them back.
-            EXPECT_NEAR(std::stod(json[file].at("cov_" + report.labels[i]).first), std::stod(p.second),
+            EXPECT_NEAR(std::stod(json[file].at("cov_" + q.label).first), std::stod(p.second),
                         1e-9 * std::stod(p.second));
         }
-        EXPECT_NEAR(std::stod(json[file]["volume"].first), report.volume, 0.5e-4);
-        EXPECT_NEAR(std::stod(json[file]["sigmafit"].first), report.sigmafit, 0.5e-4);
-        ASSERT_EQ(dCalc[file].size(), report.dCalc.size());
-        for (std::size_t i = 0; i < report.dCalc.size(); ++i) EXPECT_NEAR(dCalc[file][i], report.dCalc[i], 0.5e-5);
+        EXPECT_NEAR(std::stod(json[file]["volume"].first), double(r.volume.value), PathBound(r.volume.value, 4));
+        EXPECT_NEAR(std::stod(json[file]["sigmafit"].first), r.sigmaFit, PathBound(r.sigmaFit, 4));
+        ASSERT_EQ(dCalc[file].size(), r.reflections.size());
+        for (std::size_t i = 0; i < r.reflections.size(); ++i)
+            EXPECT_NEAR(dCalc[file][i], r.reflections[i].dCalc, PathBound(r.reflections[i].dCalc, 5));
         // The report here is brief; the document still lists every reflection's
-        // diagnostics, flagged as the full report of the same file stars them.
+        // diagnostics, flagged as the record flags them.
         EXPECT_EQ(json[file]["complete"].first, "1");
-        std::set<int> starred;
-        std::istringstream full(ReadFile(dir_ / "full" / (file + ".out")));
-        std::string line;
-        bool inDiagnostics = false;
-        while (std::getline(full, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            inDiagnostics = inDiagnostics || line.rfind("Regression diagnostics", 0) == 0;
-            if (inDiagnostics && line.size() > 2 && line.compare(line.size() - 2, 2, " *") == 0)
-                starred.insert(std::stoi(line));
-        }
-        EXPECT_EQ(flagged[file], starred);
-        EXPECT_EQ(json[file]["complete"].second, std::to_string(starred.size()));
+        std::set<int> recordFlagged;
+        for (std::size_t i = 0; i < r.diagnostics.rows.size(); ++i)
+            if (r.diagnostics.rows[i].flaggedFit || r.diagnostics.rows[i].flaggedParameters)
+                recordFlagged.insert(int(i + 1));
+        EXPECT_EQ(flagged[file], recordFlagged);
+        EXPECT_EQ(json[file]["complete"].second, std::to_string(r.diagnostics.FlaggedCount()));
     }
 }
 

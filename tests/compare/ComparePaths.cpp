@@ -12,10 +12,13 @@
 #include <map>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-#include "cell/Cell.h"
+#include "engine/Engine.h"
 #include "engine/Margins.h"
+#include "export/Report.h"
+#include "run/Run.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;
@@ -23,27 +26,48 @@ using namespace zantrel::synth;
 
 namespace {
 
+RefinementSettings SettingsFor(bool full) {
+    RefinementSettings settings;
+    settings.fullDiagnostics = full;
+    return settings;
+}
+
 struct Outcome {
     std::string report, error;
     RunPath path;
-    std::vector<std::pair<long double, int>> printed;
 };
 
-Outcome Run(const std::string& data, bool full, bool extendedOnly) {
+Outcome Run(const std::string& data, bool full, Precision precision) {
     Outcome out;
-    SetExtendedOnly(extendedOnly);
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.FullDiagnostics = full;
-    MarginCheck recorder;  // records what the extended path prints; the fast one nests its own
-    recorder.printed = &out.printed;
     try {
-        out.report = RunRefinementInMemory(job, data, "compare.dat");
+        RunReply reply = RunRefinement(MemoryRequest(SettingsFor(full), data, "compare.dat", precision));
+        out.report = std::move(reply.report);
+        out.path = std::move(reply.path);
     } catch (const std::exception& e) {
         out.error = e.what();
     }
-    out.path = LastRunPath();
-    SetExtendedOnly(false);
+    return out;
+}
+
+// What one engine prints, value by value, as its report formats it: the fast engine
+// with its checks (the report kept where they pass), the reference with none.
+struct Printed {
+    std::vector<std::pair<long double, int>> values;
+    std::string report;
+    bool passed = false;
+};
+
+template <typename Real>
+Printed Record(const std::string& data, bool full) {
+    Printed out;
+    MarginCheck check;
+    check.printed = &out.values;
+    RefinementJob<Real> job;
+    job.settings = SettingsFor(full);
+    job.InputFile = TextReader("compare.dat", data);
+    if constexpr (std::is_same_v<Real, double>) job.margins = &check;
+    out.report = FormatReport(engine::Refine(job), &check);
+    out.passed = check.Passed();
     return out;
 }
 
@@ -75,6 +99,7 @@ int main(int argc, char** argv) {
     }
     const int count = std::stoi(argv[1]);
     std::mt19937 random(argc > 2 ? unsigned(std::stoul(argv[2])) : 12u);
+    const bool verbose = std::getenv("ZANTREL_COMPARE_VERBOSE") != nullptr;
     int fast = 0, differ = 0, failed = 0;
     std::map<std::string, int> reasons;
     long double worstUnits = 0, worstRelative = 0, worstShare = 0;
@@ -86,26 +111,35 @@ int main(int argc, char** argv) {
         const DataSpec recipe = RandomRecipe(random, i);
         const std::string data = MakeDataFile(recipe);
         const bool full = i % 2 == 1;
-        const Outcome checked = Run(data, full, false);
-        const Outcome reference = Run(data, full, true);
+        const Outcome checked = Run(data, full, Precision::Checked);
+        const Outcome reference = Run(data, full, Precision::Extended);
         if (!reference.error.empty()) ++failed;
+        // A failed run hands back no reply, and so no path.
         if (checked.path.fast) ++fast;
+        else if (!checked.error.empty()) ++reasons["the run failed"];
         else ++reasons[checked.path.fallbackReason.empty() ? "?" : checked.path.fallbackReason];
         if (checked.report != reference.report || checked.error != reference.error) {
             ++differ;
             std::printf("DIFFERS: file %d (%s)\n%s\n", i, checked.path.fast ? "fast" : "extended", data.c_str());
         }
-        // The fast run's printed values come first in its record, then the reference's.
-        if (checked.path.fast && checked.printed.size() == reference.printed.size())
-            for (std::size_t k = 0; k < checked.printed.size(); ++k) {
-                const auto [x, d] = checked.printed[k];
-                const long double e = reference.printed[k].first;
+        if (!checked.path.fast || !reference.error.empty()) continue;
+        // How far the kept fast run's printed values lay from the reference's. The engines
+        // called directly must make the run the reply describes.
+        const Printed fastValues = Record<double>(data, full), referenceValues = Record<long double>(data, full);
+        if (!fastValues.passed || fastValues.report != checked.report || referenceValues.report != reference.report) {
+            ++differ;
+            std::printf("DIRECT RUN DIFFERS: file %d\n%s\n", i, data.c_str());
+        }
+        if (fastValues.values.size() == referenceValues.values.size())
+            for (std::size_t k = 0; k < fastValues.values.size(); ++k) {
+                const auto [x, d] = fastValues.values[k];
+                const long double e = referenceValues.values[k].first;
                 const long double diff = std::fabs(x - e);
                 const long double units = diff * std::pow(10.0L, d);
                 const long double bound = PrintedRelativeBound * std::fabs(e) * std::pow(10.0L, d) + PrintedUnitBound;
-                if (units / bound > worstShare && std::getenv("ZANTREL_COMPARE_VERBOSE"))
+                if (units / bound > worstShare && verbose)
                     std::printf("file %d value %zu of %zu: %.20Lg vs %.20Lg at %d decimals\n", i, k,
-                                checked.printed.size(), x, e, d);
+                                fastValues.values.size(), x, e, d);
                 worstShare = std::max(worstShare, units / bound);
                 ++printedValues;
                 for (int s = 0; s < 5; ++s) beyondShare[s] += units / bound > shareSteps[s] ? 1 : 0;

@@ -12,10 +12,12 @@
 namespace zantrel {
 namespace {
 
+using namespace engine;
 using jobs::ProgramPi;
+using Lu = LuSolver<long double>;
 
 // Decomposes a copy of m and inverts it with the program's solver.
-Eigen::MatrixXd Invert(const Eigen::MatrixXd& m, LuSolver& lu) {
+Eigen::MatrixXd Invert(const Eigen::MatrixXd& m, Lu& lu) {
     int p = int(m.rows());
     ParamMatrix a, inverse;
     for (int r = 0; r < p; ++r)
@@ -50,7 +52,7 @@ TEST(InvertMatrix, RandomMatricesMultiplyBackToIdentity) {
                 a(0, 0) = 0.01 * u(random);
                 if (std::fabs(a.determinant()) < 1e-3) continue;
             }
-            LuSolver lu;
+            Lu lu;
             Eigen::MatrixXd inverse = Invert(a, lu);
             EXPECT_FALSE(lu.ZeroPivotSeen);
             EXPECT_LT((a * inverse - Eigen::MatrixXd::Identity(p, p)).cwiseAbs().maxCoeff(), 1e-8)
@@ -63,7 +65,7 @@ TEST(InvertMatrix, RandomMatricesMultiplyBackToIdentity) {
 // all-zero matrix has its first pivots raised to +1e-8 (whatever the sign of a tiny one).
 // The next decomposition clears the note.
 TEST(InvertMatrix, SingularMatricesSetZeroPivotAndStayFinite) {
-    LuSolver lu;
+    Lu lu;
     Eigen::MatrixXd a(2, 2);
     a << 1, 2, 2, 4;
     EXPECT_TRUE(Invert(a, lu).allFinite());
@@ -112,13 +114,12 @@ TEST(PivotRows, TakesTheLastRowExceedingTheDiagonalNotTheLargest) {
 // Exact 2-theta positions computed by Bragg's law from Q of an orthorhombic (or
 // higher-symmetry) reciprocal cell, with the program's pi so that the data are exact.
 struct Refinement {
-    RefinementJob job;
+    jobs::Job job;
     RowTable hkl{MaxReflections};
     RealTable y{MaxReflections}, calc{MaxReflections}, sigma{MaxReflections};
     int n = 0;
 
     explicit Refinement(int system) {
-        SetJobDefaults(job);
         jobs::SetSystem(job, system);
         jobs::SetMinimise(job, 't');
     }

@@ -7,20 +7,21 @@
 
 #include "cell/TestJob.h"
 #include "engine/LSQ.h"
+#include "engine/Relations.h"
 
 namespace zantrel {
 namespace {
 
+using namespace engine;
 using jobs::ProgramPi;
 
 struct Model {
-    RefinementJob job;
+    jobs::Job job;
     RowTable hkl{1};
     ParamVector p;
     double dOut = 0;
 
     Model(int system, char minimise, int h, int k, int l) {
-        SetJobDefaults(job);
         jobs::SetSystem(job, system);
         jobs::SetMinimise(job, minimise);
         hkl(1, 1) = h, hkl(1, 2) = k, hkl(1, 3) = l;
@@ -71,8 +72,8 @@ TEST(CalcPosition, TwoThetaWithTheZeroShift) {
     EXPECT_LT(m.dOut, 2.0);
     jobs::SetMinimise(m.job, 'd');
     EXPECT_NEAR(m.Calc(), 2.0, 1e-15);
-    EXPECT_EQ(ArcSin(0.0), 0.0);
-    EXPECT_EQ(ArcCos(0.0), 1.57079635);  // the program's pi/2, not the double's
+    EXPECT_EQ(ArcSin<long double>(0.0, nullptr), 0.0);
+    EXPECT_EQ(ArcCos<long double>(0.0, nullptr), 1.57079635);  // the program's pi/2, not the double's
 }
 
 // Energy = 6.199 sqrt(Q) / sin(theta): 6.199 * 0.5 / sin(5 deg) = 35.5627 keV (by hand);

@@ -18,19 +18,20 @@
 namespace zantrel {
 namespace {
 
+using namespace engine;
+
 // The two-sided 95 % points of Student's t to four decimals, as the program's
 // approximation gives them (by hand from its formula; tables give 4.3027, 3.1824, ...
 // for small f, which the approximation does not claim).
 TEST(StudentTFor, MatchesTheApproximationAtTabulatedDegreesOfFreedom) {
     const int f[] = {2, 3, 5, 10, 30, 100};
     const double t[] = {4.3217, 3.1630, 2.5671, 2.2312, 2.0444, 1.9847};
-    for (int i = 0; i < 6; ++i) EXPECT_NEAR(StudentTFor(f[i]), t[i], 5e-5) << "f = " << f[i];
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(StudentTFor<long double>(f[i]), t[i], 5e-5) << "f = " << f[i];
 }
 
 // p = 1 needs no rotation: c1 = sum(xy) / sum(x^2) = 28.5 / 14 (by hand).
 TEST(RegressLinear, SingleColumnGivesRatioOfSums) {
-    RefinementJob job;
-    SetJobDefaults(job);
+    jobs::Job job;
     RowTable x(MaxReflections);
     RealTable y(MaxReflections);
     const double xs[] = {1, 2, 3}, ys[] = {2.1, 3.9, 6.2};
@@ -45,8 +46,7 @@ TEST(RegressLinear, SingleColumnGivesRatioOfSums) {
 
 // With n = p there are no degrees of freedom: the fit is exact and StudentT keeps its value.
 TEST(RegressLinear, NoDegreesOfFreedomLeavesStudentTAlone) {
-    RefinementJob job;
-    SetJobDefaults(job);
+    jobs::Job job;
     job.StudentT = 12.5;
     RowTable x(MaxReflections);
     RealTable y(MaxReflections);
@@ -68,7 +68,7 @@ TEST(DecomposeSvd, EqualNormsRotateByFortyFiveDegrees) {
     x(1, 2) = 1, x(2, 2) = 0, x(3, 2) = 1;
     ParamMatrix v;
     RealTable s(MaxReflections);
-    DecomposeSvd(x, v, s, 2, 3);
+    DecomposeSvd<long double>(x, v, s, 2, 3);
     const double r = std::sqrt(0.5);
     EXPECT_NEAR(s[1], std::sqrt(3.0), 1e-15);
     EXPECT_NEAR(s[2], 1.0, 1e-15);
@@ -98,14 +98,13 @@ TEST(RegressLinear, AgreesWithEigenOnRandomProblems) {
             y[i + 1] = b(i) = u(random);
         }
         Eigen::VectorXd expected = a.colPivHouseholderQr().solve(b);
-        RefinementJob job;
-        SetJobDefaults(job);
+        jobs::Job job;
         ParamVector c;
         RegressLinear(job, x, y, n, p, c);
         double scale = expected.cwiseAbs().maxCoeff();
         for (int j = 0; j < p; ++j)
             EXPECT_NEAR(c[j + 1], expected(j), 1e-6 * scale) << "trial " << trial << " j " << j;
-        EXPECT_EQ(job.StudentT, StudentTFor(n - p));
+        EXPECT_EQ(job.StudentT, StudentTFor<long double>(n - p));
     }
 }
 
@@ -165,8 +164,7 @@ double WorstLre(const std::string& name) {
         for (int j = 0; j < set.p; ++j) x(i + 1, j + 1) = set.x[std::size_t(i * set.p + j)];
         y[i + 1] = set.y[std::size_t(i)];
     }
-    RefinementJob job;
-    SetJobDefaults(job);
+    jobs::Job job;
     ParamVector c;
     RegressLinear(job, x, y, set.n, set.p, c);
     double worst = 15;

@@ -109,8 +109,8 @@ TEST(SeriesPlot, FiveFilesGiveFivePointsPerParameterWithSigmaErrorBars) {
     for (std::size_t p = 0; p < 2; ++p)
         for (std::size_t i = 0; i < 5; ++i) {
             const Results& r = results[i];
-            const double value = p == 0 ? r.cell[0].value : r.volume.value;
-            const double sigma = p == 0 ? *r.cell[0].sigma : r.volume.sigma;
+            const double value = p == 0 ? r.cell[0].value : double(r.volume.value);
+            const double sigma = p == 0 ? *r.cell[0].sigma : double(r.volume.sigma);
             ASSERT_GT(sigma, 0);
             const QPointF centre = frames[p].ToPixel(300.0 + 100 * double(i), value);
             const double expected = 2 * sigma * frames[p].Area().height() / (page.panels[p].yMax - page.panels[p].yMin);

@@ -8,18 +8,13 @@
 #include <sstream>
 #include <string>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
+#include "support/TestFiles.h"
 
 using namespace zantrel;
+using testfiles::ReadFile;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct GoldenCase {
     const char* name;
@@ -42,10 +37,9 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
 
 TEST_P(GoldenReport, MatchesTheCheckedReportByteForByte) {
     const std::string base = std::string(ZANTREL_TEST_DATA) + "/golden/" + GetParam().name;
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.FullDiagnostics = GetParam().fullDiagnostics;
-    const std::string report = RunRefinementInMemory(job, ReadFile(base + ".dat"), base + ".dat");
+    RefinementSettings settings;
+    settings.fullDiagnostics = GetParam().fullDiagnostics;
+    const std::string report = RunRefinement(MemoryRequest(settings, ReadFile(base + ".dat"), base + ".dat")).report;
     if (std::getenv("ZANTREL_UPDATE_GOLDEN") != nullptr) {
         std::ofstream(base + ".out", std::ios::binary) << report;
         GTEST_SKIP() << "rewrote " << base << ".out";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cell/Cell.h"
+#include "run/Run.h"
 #include "support/SyntheticData.h"
 
 using namespace zantrel;
@@ -29,10 +29,9 @@ int IndexOf(const std::vector<std::string>& lines, const std::string& prefix) {
 }
 
 std::string ReportOf(const synth::DataSpec& recipe, bool full = false) {
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.FullDiagnostics = full;
-    return RunRefinementInMemory(job, synth::MakeDataFile(recipe));
+    RefinementSettings settings;
+    settings.fullDiagnostics = full;
+    return RunRefinement(MemoryRequest(settings, synth::MakeDataFile(recipe))).report;
 }
 
 synth::DataSpec Cubic(const std::string& minimise = "tt") {

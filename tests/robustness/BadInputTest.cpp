@@ -11,23 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "cell/Cell.h"
 #include "fuzz/ReportChecks.h"
+#include "run/Run.h"
+#include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
 using namespace zantrel;
+using testfiles::ReadFile;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -45,7 +39,7 @@ std::string Repeat(const std::string& line, int count) {
     return out;
 }
 
-std::string Silicon() { return ReadFile(std::string(ZANTREL_EXAMPLES) + "/silicon_2theta.dat"); }
+std::string Silicon() { return testfiles::Example("silicon_2theta.dat"); }
 
 // A title ending in '*', the header line, then the reflection lines as given.
 std::string Headed(const std::string& header, const std::string& lines) {
@@ -185,13 +179,11 @@ TEST_P(BadInputRow, EndsAsCatalogued) {
         WriteFile(fs::path(out) / (std::string("bad-") + row.name),
                   std::string("\x05\0\0", 3) + bytes);
 
-    RefinementJob job;
-    SetJobDefaults(job);
     try {
-        const std::string report = RunRefinementInMemory(job, bytes, "bad.dat");
+        const RunReply reply = RunRefinement(MemoryRequest({}, bytes, "bad.dat"));
         ASSERT_NE(row.ends, Ends::Fails) << "refined; expected " << row.firstLine;
-        EXPECT_EQ(job.RunHalted, row.ends == Ends::Halts);
-        EXPECT_EQ(checks::ReportFault(report, job.RunHalted), "");
+        EXPECT_EQ(reply.results.halted, row.ends == Ends::Halts);
+        EXPECT_EQ(checks::ReplyFault(reply), "");
     } catch (const RunError& e) {
         ASSERT_EQ(row.ends, Ends::Fails) << e.what();
         ExpectMessage(e.what());
@@ -205,12 +197,8 @@ TEST_P(BadInputRow, FailureOnDiskKeepsTheEarlierReport) {
     const fs::path data = dir_ / "bad.dat", report = dir_ / "bad.out";
     WriteFile(data, row.bytes());
     WriteFile(report, "earlier report\r\n");
-    RefinementJob job;
-    SetJobDefaults(job);
-    job.InputFileName = data.string();
-    job.OutputFileName = report.string();
     try {
-        RunRefinement(job);
+        RunRefinement(FileRequest({}, data.string()));
         ADD_FAILURE() << "refined; expected " << row.firstLine;
     } catch (const RunError& e) {
         ExpectMessage(e.what());
@@ -221,10 +209,8 @@ TEST_P(BadInputRow, FailureOnDiskKeepsTheEarlierReport) {
 
 // The report of a data file, or the message it failed with.
 std::string ReportOf(const std::string& bytes) {
-    RefinementJob job;
-    SetJobDefaults(job);
     try {
-        return RunRefinementInMemory(job, bytes, "si.dat");
+        return RunRefinement(MemoryRequest({}, bytes, "si.dat")).report;
     } catch (const RunError& e) {
         return std::string("failed: ") + e.what();
     }
@@ -293,12 +279,10 @@ protected:
     // The message of a run from data to report, checked against what it must say.
     void ExpectFailure(const fs::path& data, const fs::path& report, const std::string& firstLine,
                        const std::string& where) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        job.InputFileName = data.string();
-        job.OutputFileName = report.string();
+        RunRequest request = FileRequest({}, data.string());
+        request.reportPath = report.string();
         try {
-            RunRefinement(job);
+            RunRefinement(request);
             ADD_FAILURE() << "refined; expected " << firstLine;
         } catch (const RunError& e) {
             EXPECT_EQ(FirstLine(e.what()), firstLine);
@@ -349,11 +333,10 @@ TEST(RunRefinement, RefusesACrystalSystemSettingOutsideTheSix) {
     data.erase(data.find("1 tt 1.540593 tt n\r\n"), 20);
     data.erase(data.find('*'), 1);  // no header: the settings stand
     for (int system : {0, 7, -1}) {
-        RefinementJob job;
-        SetJobDefaults(job);
-        job.CrystalSystem = system;
+        RefinementSettings settings;
+        settings.system = CrystalSystem(system);
         try {
-            RunRefinementInMemory(job, data, "si.dat");
+            RunRefinement(MemoryRequest(settings, data, "si.dat"));
             ADD_FAILURE() << "refined with crystal system " << system;
         } catch (const RunError& e) {
             EXPECT_EQ(FirstLine(e.what()),

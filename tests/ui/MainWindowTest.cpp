@@ -1,4 +1,4 @@
-// The main window: each control writes the job, and the Run sequence end to end.
+// The main window: each control writes the settings, and the Run sequence end to end.
 
 #include <memory>
 
@@ -68,55 +68,54 @@ private slots:
         QLocale::setDefault(QLocale::system());
     }
 
-    void startStateMatchesTheJobDefaults() {
+    void startStateMatchesTheDefaultSettings() {
         QVERIFY(form->isVisible());
         QCOMPARE(form->windowTitle(), QStringLiteral("Zantrel"));
         QCOMPARE(form->size(), QSize(470, 277));
         QCOMPARE(form->minimumSize(), form->maximumSize());
-        RefinementJob defaults;
-        SetJobDefaults(defaults);
-        QCOMPARE(form->Job.CrystalSystem, defaults.CrystalSystem);
-        QCOMPARE(form->RadioGroupSystem->ItemIndex() + 1, defaults.CrystalSystem);
+        const RefinementSettings defaults;
+        QVERIFY(form->Settings == defaults);
+        QCOMPARE(form->RadioGroupSystem->ItemIndex() + 1, int(defaults.system));
         QCOMPARE(form->RadioGroupMin->ItemIndex(), 1);  // 2 theta
-        QVERIFY(defaults.MinimiseOn2Theta && defaults.DataIs2Theta);
+        QVERIFY(defaults.minimised == Quantity::TwoTheta && defaults.data == Quantity::TwoTheta);
         QVERIFY(form->RadioButton2theta->isChecked());
-        QCOMPARE(QLocale().toDouble(form->EditLambda->text()), defaults.Wavelength);
-        QCOMPARE(QLocale().toDouble(form->EditBeam2theta->text()), defaults.Beam2Theta);
+        QCOMPARE(QLocale().toDouble(form->EditLambda->text()), defaults.wavelength);
+        QCOMPARE(QLocale().toDouble(form->EditBeam2theta->text()), defaults.beam2Theta);
         QVERIFY(form->EditLambda->isEnabled());
         QVERIFY(!form->EditBeam2theta->isEnabled());
-        QCOMPARE(form->CheckBoxDiags->isChecked(), !defaults.FullDiagnostics);
-        QCOMPARE(form->CheckBoxZeroShift->isChecked(), defaults.RefineZeroShift);
+        QCOMPARE(form->CheckBoxDiags->isChecked(), !defaults.fullDiagnostics);
+        QCOMPARE(form->CheckBoxZeroShift->isChecked(), defaults.zeroShift);
         QVERIFY(form->ButtonRun->isDefault());
         QVERIFY(!form->ButtonExit->isDefault());
         QVERIFY(platform->Messages.isEmpty());
     }
 
     void dataKindButtonsSwitchTheEditsAndReadThem() {
-        form->Job.Beam2Theta = 99.0;  // the box still says 10.000
+        form->Settings.beam2Theta = 99.0;  // the box still says 10.000
         form->RadioButtonEnergies->click();
-        QVERIFY(form->Job.DataIsEnergy && !form->Job.DataIs2Theta);
-        QCOMPARE(form->Job.Beam2Theta, 10.0);  // taken at once, never edited
+        QVERIFY(form->Settings.data == Quantity::Energy);
+        QCOMPARE(form->Settings.beam2Theta, 10.0);  // taken at once, never edited
         QVERIFY(form->EditBeam2theta->isEnabled() && !form->EditLambda->isEnabled());
 
-        form->Job.Wavelength = 2.0;
+        form->Settings.wavelength = 2.0;
         form->RadioButtonDspace->click();
-        QVERIFY(!form->Job.DataIsEnergy && !form->Job.DataIs2Theta);
+        QVERIFY(form->Settings.data == Quantity::D);
         QVERIFY(!form->EditBeam2theta->isEnabled() && !form->EditLambda->isEnabled());
-        QCOMPARE(form->Job.Wavelength, 2.0);  // d spacings keep both settings
-        QCOMPARE(form->Job.Beam2Theta, 10.0);
+        QCOMPARE(form->Settings.wavelength, 2.0);  // d spacings keep both settings
+        QCOMPARE(form->Settings.beam2Theta, 10.0);
 
         form->RadioButton2theta->click();
-        QVERIFY(form->Job.DataIs2Theta && !form->Job.DataIsEnergy);
-        QCOMPARE(form->Job.Wavelength, 1.540593);
+        QVERIFY(form->Settings.data == Quantity::TwoTheta);
+        QCOMPARE(form->Settings.wavelength, 1.540593);
         QVERIFY(form->EditLambda->isEnabled() && !form->EditBeam2theta->isEnabled());
     }
 
     void editsConvertInTheUserLocale() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         form->EditLambda->setText("1,78897");
-        QCOMPARE(form->Job.Wavelength, 1.78897);
+        QCOMPARE(form->Settings.wavelength, 1.78897);
         form->EditBeam2theta->setText("12,5");
-        QCOMPARE(form->Job.Beam2Theta, 12.5);
+        QCOMPARE(form->Settings.beam2Theta, 12.5);
         QVERIFY(platform->Messages.isEmpty());
     }
 
@@ -129,9 +128,9 @@ private slots:
         form->EditLambda->setFocus();
         form->EditLambda->clear();
         QTest::keyClicks(form->EditLambda, "1.5e-3");
-        QCOMPARE(form->Job.Wavelength, 0.0015);
+        QCOMPARE(form->Settings.wavelength, 0.0015);
         QTest::keyClicks(form->EditLambda, "x");
-        QCOMPARE(form->Job.Wavelength, 0.0015);
+        QCOMPARE(form->Settings.wavelength, 0.0015);
         QVERIFY(platform->Messages.isEmpty());
         const QString error = InvalidSettingMessage("1.5e-3x");
         QCOMPARE(form->EditLambda->toolTip(), error);
@@ -147,7 +146,7 @@ private slots:
         QVERIFY(platform->OpenDialogs.isEmpty());
 
         form->EditLambda->setText("0.7093");
-        QCOMPARE(form->Job.Wavelength, 0.7093);
+        QCOMPARE(form->Settings.wavelength, 0.7093);
         QVERIFY(form->EditLambda->toolTip().isEmpty() && form->EditLambda->styleSheet().isEmpty());
     }
 
@@ -157,7 +156,7 @@ private slots:
              {std::pair{QLocale::English, "1,540"}, std::pair{QLocale::German, "1.540"}}) {
             QLocale::setDefault(QLocale(language));
             form->EditLambda->setText(lambda);
-            QCOMPARE(form->Job.Wavelength, 1.540593);
+            QCOMPARE(form->Settings.wavelength, 1.540593);
             form->ButtonRun->click();
             QCOMPARE(platform->Errors.last(), InvalidSettingMessage(lambda));
         }
@@ -178,7 +177,7 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), stop);
         }
         Tab(Qt::Key_Up);  // chooses Monoclinic, which becomes the set's stop
-        QCOMPARE(form->Job.CrystalSystem, 5);
+        QCOMPARE(int(form->Settings.system), 5);
         Tab(Qt::Key_Backtab);
         Tab();
         QCOMPARE(QApplication::focusWidget(), form->RadioGroupSystem->Item(4));
@@ -202,8 +201,8 @@ private slots:
         QCOMPARE(form->LabelSettings->text(), QStringLiteral("settings from the header of run1.dat"));
 
         form->ButtonRun->click();  // the settings stay; nothing new to say
-        QCOMPARE(form->Job.Wavelength, 1.78897);
-        QVERIFY(form->Job.MinimiseOnD);
+        QCOMPARE(form->Settings.wavelength, 1.78897);
+        QVERIFY(form->Settings.minimised == Quantity::D);
         QCOMPARE(form->RadioGroupMin->ItemIndex(), 0);
         QVERIFY(form->LabelSettings->text().isEmpty());
     }
@@ -225,28 +224,24 @@ private slots:
     void radioGroupsSetSystemAndMinimisedQuantity() {
         for (int i = 0; i < 6; ++i) {
             form->RadioGroupSystem->Item(i)->click();
-            QCOMPARE(form->Job.CrystalSystem, i + 1);
+            QCOMPARE(int(form->Settings.system), i + 1);
         }
-        struct Expected { bool d, twoTheta, energy; };
-        const Expected flags[4] = {{true, false, false}, {false, true, false},
-                                   {false, false, true}, {false, false, false}};  // Q: none
+        const Quantity buttons[4] = {Quantity::D, Quantity::TwoTheta, Quantity::Energy, Quantity::Q};
         for (int i = 0; i < 4; ++i) {
             form->RadioGroupMin->Item(i)->click();
-            QCOMPARE(form->Job.MinimiseOnD, flags[i].d);
-            QCOMPARE(form->Job.MinimiseOn2Theta, flags[i].twoTheta);
-            QCOMPARE(form->Job.MinimiseOnEnergy, flags[i].energy);
+            QVERIFY(form->Settings.minimised == buttons[i]);
         }
     }
 
     void checkBoxesSetDiagnosticsAndZeroShift() {
         form->CheckBoxDiags->click();
-        QVERIFY(form->Job.FullDiagnostics);  // "Brief" unchecked: full diagnostics
+        QVERIFY(form->Settings.fullDiagnostics);  // "Brief" unchecked: full diagnostics
         form->CheckBoxDiags->click();
-        QVERIFY(!form->Job.FullDiagnostics);
+        QVERIFY(!form->Settings.fullDiagnostics);
         form->CheckBoxZeroShift->click();
-        QVERIFY(form->Job.RefineZeroShift && form->Job.ZeroShiftRequested);
+        QVERIFY(form->Settings.zeroShift);
         form->CheckBoxZeroShift->click();
-        QVERIFY(!form->Job.RefineZeroShift && !form->Job.ZeroShiftRequested);
+        QVERIFY(!form->Settings.zeroShift);
     }
 
     void runShowsTheReportOfTheChosenFile() {
@@ -288,13 +283,13 @@ private slots:
 
     // The boxes are read again at Run, over what an earlier header line set.
     void cancelledDialogReadsTheBoxesAndChangesNothingElse() {
-        form->Job.ZeroShiftRequested = form->Job.RefineZeroShift = true;
-        form->Job.FullDiagnostics = true;
+        form->Settings.zeroShift = true;
+        form->Settings.fullDiagnostics = true;
         platform->OpenAnswers << QString() << QStringLiteral("");  // cancel; empty name
         for (int run = 0; run < 2; ++run) {
             form->ButtonRun->click();
-            QVERIFY(!form->Job.ZeroShiftRequested && !form->Job.RefineZeroShift);
-            QVERIFY(!form->Job.FullDiagnostics);
+            QVERIFY(!form->Settings.zeroShift);
+            QVERIFY(!form->Settings.fullDiagnostics);
             QVERIFY(form->ButtonRun->isEnabled() && form->ButtonExit->isEnabled());
             QVERIFY(form->ButtonRun->isDefault());
             QVERIFY(!textForm->isVisible());
