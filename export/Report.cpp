@@ -68,6 +68,10 @@ private:
         CheckPrinted(check_, x, d);
         return FixedField(x, w, d);
     }
+    // A value that both paths hold as the same double: a setting, or an observation as
+    // the one number reader read it (cell/TextReader.cpp serves both engines). Its text
+    // is the same on both, wherever it lies, so it needs no margin.
+    static std::string Exact(double x, int w, int d) { return FixedField(x, w, d); }
     // A rounded percentage, whose sign is not printed.
     std::string Rounded(long double x, int w) const {
         CheckPrinted(check_, x, 0, /*signPrinted=*/false);
@@ -84,8 +88,8 @@ private:
             out_.Empty();
         }
         const std::string system = std::string("refined in ") + SystemName(r_.systemRefined) + " system";
-        if (dataIsEnergy_) out_.Line(system + ", using beam angle" + Fixed(s_.beam2Theta, 9, 4) + " ° 2 theta");
-        if (dataIs2Theta_) out_.Line(system + ", using wavelength" + Fixed(s_.wavelength, 9, 6) + " Å");
+        if (dataIsEnergy_) out_.Line(system + ", using beam angle" + Exact(s_.beam2Theta, 9, 4) + " ° 2 theta");
+        if (dataIs2Theta_) out_.Line(system + ", using wavelength" + Exact(s_.wavelength, 9, 6) + " Å");
         switch (s_.minimised) {
             case Quantity::TwoTheta: out_.Line("minimising the sum of squares of residuals in 2 theta"); break;
             case Quantity::Energy: out_.Line("minimising the sum of squares of residuals in energy"); break;
@@ -94,7 +98,7 @@ private:
         }
         // "¡" (0xA1) where "°" stands in the line above: this line has always printed it.
         if (s_.minimised == Quantity::Energy && !dataIsEnergy_)
-            out_.Line("using beam angle" + Fixed(s_.beam2Theta, 9, 4) + " ¡ 2 theta");
+            out_.Line("using beam angle" + Exact(s_.beam2Theta, 9, 4) + " ¡ 2 theta");
     }
 
     void WriteWeighting() {
@@ -216,15 +220,20 @@ private:
         if (!extraHead.empty()) out_.Bytes(extraHead + "\r\n");
         out_.Empty();
 
+        // The observations are as read unless a zero shift corrected them, which also
+        // forms the d spacings again; the other observed column is formed from them.
+        const bool asRead = !(r_.zeroShift && r_.zeroShift->significant);
+        const bool dAsRead = asRead && s_.data == Quantity::D, positionAsRead = asRead && s_.data != Quantity::D;
+        auto observed = [&](double x, bool exact, int w, int d) { return exact ? Exact(x, w, d) : Fixed(x, w, d); };
         int number = 0;
         for (const ReflectionRow& row : r_.reflections) {
             std::string line = IntField(++number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4) +
-                               Fixed(row.dObs, 14, 5) + Fixed(row.dCalc, 10, 5) +
+                               observed(row.dObs, dAsRead, 14, 5) + Fixed(row.dCalc, 10, 5) +
                                Fixed(row.dResidual, 10, 5);
             const bool minimisedD = s_.minimised == Quantity::D;
             // Minimising d, the mark stands before the observed position, in its first column.
-            if (minimisedD && row.marked) line += "*" + Fixed(row.positionObs, 11, 3);
-            else line += Fixed(row.positionObs, 12, 3);
+            if (minimisedD && row.marked) line += "*" + observed(row.positionObs, positionAsRead, 11, 3);
+            else line += observed(row.positionObs, positionAsRead, 12, 3);
             if (row.positionCalc)
                 line += Fixed(*row.positionCalc, 10, 3) + Fixed(*row.positionResidual, 10, 3);
             else line += StrField("n/a", 10) + StrField("n/a", 10);
