@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -19,36 +17,6 @@
 #include "plot/Export.h"
 
 namespace zantrel::cli {
-
-// --- Text helpers ---
-
-std::string Shortest(double x) {
-    if (!std::isfinite(x)) return "";
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, end);
-}
-
-std::string Fixed(double x, int d) {
-    if (!std::isfinite(x)) return "";
-    char buffer[400];  // 1e308 in fixed notation, and the decimals
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, d);
-    return std::string(buffer, end);
-}
-
-std::string SiblingPath(const std::string& path, const std::string& extension) {
-    std::string report = ReportPathFor(path);  // always ends in ".out"
-    return report.substr(0, report.size() - 4) + extension;
-}
-
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    ReportFile file;
-    file.Create(path, "the file");
-    file.WriteBytes(bytes);
-    file.Commit();
-}
-
-// --- Runs ---
 
 namespace {
 

@@ -32,7 +32,7 @@ bool StderrIsTerminal() {
 #endif
 }
 
-void PrintCell(const cli::FileResult& f) {
+void PrintCell(const FileResult& f) {
     const Results& r = f.results;
     std::cout << f.file << ": refined in " << SystemName(r.systemRefined) << " system\n";
     for (const RefinedParameter& q : r.parameters)
@@ -74,13 +74,13 @@ private:
 };
 
 // The refined parameters of the batch, beside its summary table.
-bool WriteSeriesPlot(const std::string& summary, const std::vector<cli::FileResult>& results) {
+bool WriteSeriesPlot(const std::string& summary, const std::vector<FileResult>& results) {
     std::vector<plot::SeriesRun> runs;
-    for (const cli::FileResult& r : results)
-        runs.push_back({r.file, r.status == cli::RunStatus::Ok ? &r.results : nullptr});
-    const std::string path = cli::SiblingPath(summary, ".svg");
+    for (const FileResult& r : results)
+        runs.push_back({r.file, r.status == RunStatus::Ok ? &r.results : nullptr});
+    const std::string path = SiblingPath(summary, ".svg");
     try {
-        cli::WriteFileAtomically(path, plot::SeriesSvg(runs));
+        WriteFileAtomically(path, plot::SeriesSvg(runs));
         return true;
     } catch (const std::exception& e) {
         std::cerr << path << ": " << e.what() << "\n";
@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
     if (options.plot) gui = plot::StartHeadlessGui();
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
-    auto done = [&](const cli::FileResult& r, std::size_t index) {
-        if (r.status == cli::RunStatus::Failed) {
+    auto done = [&](const FileResult& r, std::size_t index) {
+        if (r.status == RunStatus::Failed) {
             ++failures;
             progress.Clear();
             std::cerr << r.file << ": " << r.error << "\n";
@@ -116,14 +116,14 @@ int main(int argc, char** argv) {
             progress.Clear();
             std::cout << r.file << ": report written to " << r.report << "\n";
         }
-        if (options.printCell && r.status == cli::RunStatus::Ok) PrintCell(r);
+        if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);
         progress.Update(index + 1, failures);
     };
-    std::vector<cli::FileResult> results = cli::RunBatch(options, options.jobs, done);
+    std::vector<FileResult> results = cli::RunBatch(options, options.jobs, done);
     progress.Clear();
     if (!options.summary.empty()) {
         try {
-            cli::WriteFileAtomically(options.summary, cli::SummaryCsv(results));
+            WriteFileAtomically(options.summary, SummaryCsv(results));
         } catch (const std::exception& e) {
             ++failures;
             std::cerr << options.summary << ": " << e.what() << "\n";

@@ -20,13 +20,13 @@ struct FailedRun : std::runtime_error {
 
 // The name prefixes the message as the command line prints it, "FILE: " and the
 // two lines of the error. A halted run has no cell, so it fails here too.
-Run Finish(cli::FileResult record) {
+Run Finish(FileResult record) {
     const Results& r = record.results;
     if (r.halted)
         throw FailedRun(record.file + ": " + Msg::NotEnoughData + "\nin " + record.file + ": " +
                         std::to_string(r.obsCount) + " reflections are too few to refine a " +
                         SystemName(r.systemRefined) + " cell");
-    record.status = cli::RunStatus::Ok;
+    record.status = RunStatus::Ok;
     record.refined = true;
     record.flaggedCount = r.diagnostics.FlaggedCount();
     return Run{std::move(record)};
@@ -36,7 +36,7 @@ Run Finish(cli::FileResult record) {
 // only: a Result hands out every double to its last bit and formats its CIF on demand,
 // digits that the fast path's checks of the report do not cover.
 template <typename Refine>
-Run RefineUnlocked(cli::FileResult& record, const RefinementSettings& settings, Refine refine) {
+Run RefineUnlocked(FileResult& record, const RefinementSettings& settings, Refine refine) {
     try {
         py::gil_scoped_release unlocked;
         ExtendedScope reference;
@@ -56,7 +56,7 @@ Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
     std::string text = DataText(hkl, values, title);
-    cli::FileResult record;
+    FileResult record;
     record.file = "data";
     return RefineUnlocked(record, settings, [&](RefinementJob& job) { return RefineData(job, text, record.file); });
 }
@@ -65,7 +65,7 @@ Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::hand
                    py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics, py::handle report) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
-    cli::FileResult record;
+    FileResult record;
     record.file = PathBytes(path, "path");
     if (!report.is_none()) record.report = PathBytes(report, "report");
     return RefineUnlocked(record, settings, [&](RefinementJob& job) {

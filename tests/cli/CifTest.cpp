@@ -1,7 +1,7 @@
 // The CIF block: values with standard uncertainties, and a file that a real CIF
 // parser (gemmi) reads back with the report's values.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include "cli/CliRun.h"
 
 using namespace zantrel;
-using namespace zantrel::cli;
 using namespace zantrel::clitest;
 
 namespace {
