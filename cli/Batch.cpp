@@ -20,11 +20,6 @@ namespace zantrel::cli {
 
 namespace {
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
-}
-
 void WriteBeside(const FileResult& r, const std::string& path, const std::string& bytes) {
     if (SameFile(path, r.file))
         Fail("The output would replace the data file", path + " is both; rename the data file");

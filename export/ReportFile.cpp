@@ -97,6 +97,11 @@ std::string SiblingPath(const std::string& path, const std::string& extension) {
     return report.substr(0, report.size() - 4) + extension;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     ReportFile file;
     file.Create(path, "the file");

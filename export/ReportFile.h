@@ -48,6 +48,9 @@ std::string FileErrorText(int code);
 // --- Files beside the report ---
 // A path with its extension replaced, as the report's own path is formed.
 std::string SiblingPath(const std::string& path, const std::string& extension);
+// Whether both paths name one file, links followed. A path that names no file is no
+// other file, so an output yet to be written is never taken for the data file.
+bool SameFile(const std::string& a, const std::string& b);
 // Writes the bytes through a temporary file and a rename; throws RunError.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 

@@ -1,11 +1,9 @@
 // A run: in double precision where every decision and printed value of it is checked
 // to agree with the extended-precision run, otherwise in extended precision.
 
-#include <filesystem>
-#include <system_error>
-
 #include "cell/Cell.h"
 #include "engine/Margins.h"
+#include "export/ReportFile.h"
 
 namespace zantrel {
 
@@ -82,13 +80,6 @@ Refined Refine(RefinementJob& job) {
     Refined extended{extended::RunOpened(job), {}};
     extended.report = FormatReport(extended.results);
     return extended;
-}
-
-// The data file exists (it has been read), so a report path that names no file
-// cannot be it; one that names a file is compared by identity, links included.
-bool SameFile(const std::string& dataPath, const std::string& reportPath) {
-    std::error_code ec;
-    return std::filesystem::equivalent(dataPath, reportPath, ec);
 }
 
 Refined RefineInMemoryWithReport(RefinementJob& job, std::string_view data, std::string_view name) {
