@@ -14,7 +14,9 @@
 #include <thread>
 
 #include "engine/Margins.h"
+#ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
+#endif
 
 namespace zantrel::cli {
 
@@ -64,9 +66,11 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
         if (options.cif) WriteOrRemove(r, SiblingPath(r.report, ".cif"), CifText);
+#ifdef ZANTREL_HAVE_PLOT
         if (options.plot) WriteOrRemove(r, SiblingPath(r.report, ".svg"), [](const FileResult& f) {
             return plot::ResultsSvg(f.results);
         });
+#endif
         if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;

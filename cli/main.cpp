@@ -18,7 +18,9 @@
 #include "engine/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
+#ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
+#endif
 
 using namespace zantrel;
 
@@ -73,6 +75,7 @@ private:
     std::size_t width_ = 0;
 };
 
+#ifdef ZANTREL_HAVE_PLOT
 // The refined parameters of the batch, beside its summary table.
 bool WriteSeriesPlot(const std::string& summary, const std::vector<FileResult>& results) {
     std::vector<plot::SeriesRun> runs;
@@ -87,6 +90,7 @@ bool WriteSeriesPlot(const std::string& summary, const std::vector<FileResult>& 
         return false;
     }
 }
+#endif
 
 }  // namespace
 
@@ -102,9 +106,11 @@ int main(int argc, char** argv) {
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
     if (options.extended) SetExtendedOnly(true);
+#ifdef ZANTREL_HAVE_PLOT
     // Drawing text needs a QGuiApplication; without --plot the program starts no Qt.
     std::unique_ptr<QObject> gui;
     if (options.plot) gui = plot::StartHeadlessGui();
+#endif
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
     auto done = [&](const FileResult& r, std::size_t index) {
@@ -128,7 +134,9 @@ int main(int argc, char** argv) {
             ++failures;
             std::cerr << options.summary << ": " << e.what() << "\n";
         }
+#ifdef ZANTREL_HAVE_PLOT
         if (options.plot) failures += WriteSeriesPlot(options.summary, results) ? 0 : 1;
+#endif
     }
     return failures > 0 ? 1 : 0;
 }
