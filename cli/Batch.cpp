@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "engine/Margins.h"
+#include "export/ReportFile.h"
 #ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
 #endif

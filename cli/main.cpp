@@ -15,6 +15,7 @@
 #endif
 
 #include "export/Format.h"
+#include "export/ReportFile.h"
 #include "engine/Margins.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
