@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -16,39 +14,11 @@
 #include <thread>
 
 #include "export/ReportFile.h"
+#ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
+#endif
 
 namespace zantrel::cli {
-
-// --- Text helpers ---
-
-std::string Shortest(double x) {
-    if (!std::isfinite(x)) return "";
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x);
-    return std::string(buffer, end);
-}
-
-std::string Fixed(double x, int d) {
-    if (!std::isfinite(x)) return "";
-    char buffer[400];  // 1e308 in fixed notation, and the decimals
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, d);
-    return std::string(buffer, end);
-}
-
-std::string SiblingPath(const std::string& path, const std::string& extension) {
-    std::string report = ReportPathFor(path);  // always ends in ".out"
-    return report.substr(0, report.size() - 4) + extension;
-}
-
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    ReportFile file;
-    file.Create(path, "the file");
-    file.WriteBytes(bytes);
-    file.Commit();
-}
-
-// --- Runs ---
 
 namespace {
 
@@ -94,9 +64,11 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
         if (options.cif) WriteOrRemove(r, SiblingPath(r.report, ".cif"), CifText);
+#ifdef ZANTREL_HAVE_PLOT
         if (options.plot) WriteOrRemove(r, SiblingPath(r.report, ".svg"), [](const FileResult& f) {
             return plot::ResultsSvg(f.results);
         });
+#endif
         if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;

@@ -17,9 +17,12 @@
 #endif
 
 #include "export/Format.h"
+#include "export/ReportFile.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
+#ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
+#endif
 
 using namespace zantrel;
 
@@ -33,7 +36,7 @@ bool StderrIsTerminal() {
 #endif
 }
 
-void PrintCell(const cli::FileResult& f) {
+void PrintCell(const FileResult& f) {
     const Results& r = f.results;
     std::cout << f.file << ": refined in " << SystemName(r.systemRefined) << " system\n";
     for (const RefinedParameter& q : r.parameters)
@@ -74,20 +77,22 @@ private:
     std::size_t width_ = 0;
 };
 
+#ifdef ZANTREL_HAVE_PLOT
 // The refined parameters of the batch, beside its summary table.
-bool WriteSeriesPlot(const std::string& summary, const std::vector<cli::FileResult>& results) {
+bool WriteSeriesPlot(const std::string& summary, const std::vector<FileResult>& results) {
     std::vector<plot::SeriesRun> runs;
-    for (const cli::FileResult& r : results)
-        runs.push_back({r.file, r.status == cli::RunStatus::Ok ? &r.results : nullptr});
-    const std::string path = cli::SiblingPath(summary, ".svg");
+    for (const FileResult& r : results)
+        runs.push_back({r.file, r.status == RunStatus::Ok ? &r.results : nullptr});
+    const std::string path = SiblingPath(summary, ".svg");
     try {
-        cli::WriteFileAtomically(path, plot::SeriesSvg(runs));
+        WriteFileAtomically(path, plot::SeriesSvg(runs));
         return true;
     } catch (const std::exception& e) {
         std::cerr << path << ": " << e.what() << "\n";
         return false;
     }
 }
+#endif
 
 }  // namespace
 
@@ -106,13 +111,15 @@ int main(int argc, char** argv) {
     if (const char* extended = std::getenv("ZANTREL_EXTENDED"); extended != nullptr && *extended != '\0' &&
                                                                  std::strcmp(extended, "0") != 0)
         options.extended = true;
+#ifdef ZANTREL_HAVE_PLOT
     // Drawing text needs a QGuiApplication; without --plot the program starts no Qt.
     std::unique_ptr<QObject> gui;
     if (options.plot) gui = plot::StartHeadlessGui();
+#endif
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
-    auto done = [&](const cli::FileResult& r, std::size_t index) {
-        if (r.status == cli::RunStatus::Failed) {
+    auto done = [&](const FileResult& r, std::size_t index) {
+        if (r.status == RunStatus::Failed) {
             ++failures;
             progress.Clear();
             std::cerr << r.file << ": " << r.error << "\n";
@@ -120,19 +127,21 @@ int main(int argc, char** argv) {
             progress.Clear();
             std::cout << r.file << ": report written to " << r.report << "\n";
         }
-        if (options.printCell && r.status == cli::RunStatus::Ok) PrintCell(r);
+        if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);
         progress.Update(index + 1, failures);
     };
-    std::vector<cli::FileResult> results = cli::RunBatch(options, options.jobs, done);
+    std::vector<FileResult> results = cli::RunBatch(options, options.jobs, done);
     progress.Clear();
     if (!options.summary.empty()) {
         try {
-            cli::WriteFileAtomically(options.summary, cli::SummaryCsv(results));
+            WriteFileAtomically(options.summary, SummaryCsv(results));
         } catch (const std::exception& e) {
             ++failures;
             std::cerr << options.summary << ": " << e.what() << "\n";
         }
+#ifdef ZANTREL_HAVE_PLOT
         if (options.plot) failures += WriteSeriesPlot(options.summary, results) ? 0 : 1;
+#endif
     }
     return failures > 0 ? 1 : 0;
 }

@@ -16,7 +16,8 @@ std::string FixedText(long double x, int d);
 std::string RoundedField(long double x, int w);
 std::string IntField(long long i, int w);
 std::string StrField(std::string_view s, int w);
-// The shortest text that reads back as x, for messages.
+// The shortest text that reads back as x, for messages and the CSV, CIF and JSON
+// documents; "inf" or "nan" where x is not finite, which each document writes its own way.
 std::string FormatShortest(double x);
 
 }  // namespace zantrel

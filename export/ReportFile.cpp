@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "run/Run.h"
 #include "cell/Messages.h"
 #include "export/Windows1252.h"
 
@@ -88,6 +89,18 @@ void ReportFile::Discard() {
     std::error_code ec;
     std::filesystem::remove(tempPath_, ec);
     tempPath_.clear();
+}
+
+std::string SiblingPath(const std::string& path, const std::string& extension) {
+    std::string report = ReportPathFor(path);  // always ends in ".out"
+    return report.substr(0, report.size() - 4) + extension;
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    ReportFile file;
+    file.Create(path, "the file");
+    file.WriteBytes(bytes);
+    file.Commit();
 }
 
 }  // namespace zantrel

@@ -43,4 +43,10 @@ bool SameFile(const std::string& a, const std::string& b);
 // The folder-creation error texts by errno: "Path not found", "File access denied", ...
 std::string FileErrorText(int code);
 
+// --- Files beside the report ---
+// A path with its extension replaced, as the report's own path is formed.
+std::string SiblingPath(const std::string& path, const std::string& extension);
+// Writes the bytes through a temporary file and a rename; throws RunError.
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
 }  // namespace zantrel

@@ -8,7 +8,7 @@
 #include <pybind11/numpy.h>
 
 #include "engine/Indexed.h"
-#include "cli/Batch.h"
+#include "export/Format.h"
 
 namespace zantrel::python {
 
@@ -158,7 +158,7 @@ std::string DataText(py::handle hkl, py::handle values, py::handle title) {
     auto v = doubles.unchecked<1>();
     std::string text = TitleLine(title) + "\n";
     for (py::ssize_t i = 0; i < h.shape(0); ++i) {
-        text += std::to_string(h(i, 0)) + " " + std::to_string(h(i, 1)) + " " + std::to_string(h(i, 2)) + " " + cli::Shortest(v(i)) + "\n";
+        text += std::to_string(h(i, 0)) + " " + std::to_string(h(i, 1)) + " " + std::to_string(h(i, 2)) + " " + FormatShortest(v(i)) + "\n";
     }
     return text + "0 0 0\n";
 }

@@ -19,13 +19,13 @@ struct FailedRun : std::runtime_error {
 
 // The name prefixes the message as the command line prints it, "FILE: " and the
 // two lines of the error. A halted run has no cell, so it fails here too.
-Run Finish(cli::FileResult record) {
+Run Finish(FileResult record) {
     const Results& r = record.results;
     if (r.halted)
         throw FailedRun(record.file + ": " + Msg::NotEnoughData + "\nin " + record.file + ": " +
                         std::to_string(r.obsCount) + " reflections are too few to refine a " +
                         SystemName(r.systemRefined) + " cell");
-    record.status = cli::RunStatus::Ok;
+    record.status = RunStatus::Ok;
     record.refined = true;
     record.flaggedCount = r.diagnostics.FlaggedCount();
     return Run{std::move(record)};
@@ -34,7 +34,7 @@ Run Finish(cli::FileResult record) {
 // Runs the core without the GIL: only C++ values cross into it. In extended precision
 // only: a Result hands out every double to its last bit and formats its CIF on demand,
 // digits that the fast path's checks of the report do not cover.
-Run RefineUnlocked(cli::FileResult& record, RunRequest request) {
+Run RefineUnlocked(FileResult& record, RunRequest request) {
     request.precision = Precision::Extended;
     try {
         py::gil_scoped_release unlocked;
@@ -52,7 +52,7 @@ Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data
            py::handle title) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
-    cli::FileResult record;
+    FileResult record;
     record.file = "data";
     RunRequest request = MemoryRequest(settings, DataText(hkl, values, title), record.file);
     request.report = ReportTarget::None;
@@ -63,7 +63,7 @@ Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::hand
                    py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics, py::handle report) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
-    cli::FileResult record;
+    FileResult record;
     record.file = PathBytes(path, "path");
     RunRequest request = FileRequest(settings, record.file);
     request.report = ReportTarget::None;

@@ -7,6 +7,9 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include "export/Format.h"
+#include "export/Report.h"
+
 namespace zantrel::python {
 
 namespace {
@@ -116,7 +119,7 @@ py::str Decoded(const std::string& bytes, const char* encoding) {
 std::string Repr(const Run& run) {
     const Results& r = Of(run);
     std::string text = "<zantrel.Result " + std::string(SystemName(r.systemRefined));
-    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + cli::Shortest(double(q.estimate.value));
+    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + FormatShortest(double(q.estimate.value));
     return text + ">";
 }
 
@@ -171,9 +174,9 @@ void BindResult(py::module_& module) {
                                "flagged_parameters.")
         .def_property_readonly("report", [](const Run& x) { return Decoded(FormatReport(Of(x)), "cp1252"); },
                                "The report's text, as written to a report file (lines end in CR LF).")
-        .def("to_json", [](const Run& x) { return Decoded(cli::JsonText(x.record), "utf-8"); },
+        .def("to_json", [](const Run& x) { return Decoded(JsonText(x.record), "utf-8"); },
              "The JSON document that zantrel-cli --json writes.")
-        .def("to_cif", [](const Run& x) { return Decoded(cli::CifText(x.record), "utf-8"); },
+        .def("to_cif", [](const Run& x) { return Decoded(CifText(x.record), "utf-8"); },
              "The CIF block that zantrel-cli --cif writes.")
         .def("__repr__", &Repr);
 }

@@ -3,7 +3,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 namespace zantrel::python {
 
@@ -11,7 +11,7 @@ namespace py = pybind11;
 
 // The record of a finished run, with the names its JSON and CIF carry.
 struct Run {
-    cli::FileResult record;
+    FileResult record;
 };
 
 // Adds Result and the named tuples its attributes return (Cell, Estimate, ZeroShift).

@@ -1,7 +1,7 @@
 // Batch runs of zantrel-cli: every file keeps its summary row, parallel runs give the
 // serial bytes, file lists and patterns; the diagnostics and cell the record keeps.
 
-#include "cli/Batch.h"
+#include "cli/Options.h"
 
 #include <gtest/gtest.h>
 

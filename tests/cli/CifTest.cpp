@@ -1,7 +1,7 @@
 // The CIF block: values with standard uncertainties, and a file that a real CIF
 // parser (gemmi) reads back with the values of the run's record.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "export/Format.h"
 
 using namespace zantrel;
-using namespace zantrel::cli;
 using namespace zantrel::clitest;
 
 namespace {

@@ -185,6 +185,34 @@ TEST_F(CliTest, ADataFileNamedLikeItsReportIsRefused) {
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
+// A CIF or JSON document is never written over its data file, however the report's
+// path spells the folder.
+TEST_F(CliTest, ADocumentThatWouldReplaceTheDataFileIsRefused) {
+    const std::string bytes = Silicon(true);
+    std::string json = Write("run1.json", bytes), cif = Write("run2.cif", bytes);
+    EXPECT_NE(Run("--json " + json), 0);
+    EXPECT_NE(err_.find("The output would replace the data file"), std::string::npos) << err_;
+    EXPECT_NE(Run("--cif -o " + (dir_ / "." / "run2.out").string() + " " + cif), 0);
+    EXPECT_NE(err_.find("The output would replace the data file"), std::string::npos) << err_;
+    EXPECT_EQ(Read(json), bytes);
+    EXPECT_EQ(Read(cif), bytes);
+    EXPECT_EQ(FilesWithExtension(".tmp"), 0);
+}
+
+// Without Qt the help does not offer --plot, and asking for it stops before any run.
+TEST_F(CliTest, PlotOptionIsOfferedOnlyWhereThePlotsAreBuilt) {
+    ASSERT_EQ(Run("--help"), 0) << err_;
+#ifdef ZANTREL_HAVE_PLOT
+    EXPECT_NE(out_.find("--plot"), std::string::npos) << out_;
+#else
+    EXPECT_EQ(out_.find("--plot"), std::string::npos) << out_;
+    std::string data = Write("run1.dat", Silicon(true));
+    EXPECT_EQ(Run("--plot " + data), 2);
+    EXPECT_NE(err_.find("--plot: this zantrel-cli was built without Qt"), std::string::npos) << err_;
+    EXPECT_FALSE(fs::exists(dir_ / "run1.out"));
+#endif
+}
+
 TEST_F(CliTest, AnUnwritableReportFolderFailsWithoutLeavingFiles) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     std::string data = Write("locked/run1.dat", Silicon(true));

@@ -1,7 +1,7 @@
 // The JSON document: string escapes, validity against docs/json-schema.json, and
 // values that agree with the run's record.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include "cli/CliRun.h"
 
 using namespace zantrel;
-using namespace zantrel::cli;
 using namespace zantrel::clitest;
 
 namespace {

@@ -1,13 +1,12 @@
 // The summary table: one complete row per file, whatever became of it, quoted as RFC 4180 asks.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <gtest/gtest.h>
 
 #include "cli/CliRun.h"
 
 using namespace zantrel;
-using namespace zantrel::cli;
 using namespace zantrel::clitest;
 
 namespace {

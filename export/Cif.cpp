@@ -1,14 +1,16 @@
 // The CIF block of a refined cell: values with standard uncertainties in the IUCr
 // notation, the measurement, and the reflections used.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
-namespace zantrel::cli {
+#include "export/Format.h"
+
+namespace zantrel {
 
 namespace {
 
@@ -97,7 +99,7 @@ void Item(std::string& out, const std::string& tag, const std::string& value) {
 
 std::string ValueWithSu(double value, double su) {
     if (!std::isfinite(value)) return "?";
-    if (!(su > 0) || !std::isfinite(su)) return Shortest(value);
+    if (!(su > 0) || !std::isfinite(su)) return FormatShortest(value);
     // The rule of 19: two digits of the s.u. when its leading digits are 10 to 19,
     // else one. An s.u. such as 0.0096 that rounds up to one digit reads 0.010, and
     // is shown as (10): its leading digits are then 10.
@@ -109,7 +111,7 @@ std::string ValueWithSu(double value, double su) {
     }
     std::string number, digits = std::to_string(shown.digits);
     if (shown.lastPower <= 0) {
-        number = Fixed(value, -shown.lastPower);
+        number = FixedText(value, -shown.lastPower);
         if (number.front() == '-' && number.find_first_not_of("-0.") == std::string::npos) number.erase(0, 1);
     } else {
         number = RoundToTens(value, shown.lastPower);
@@ -128,7 +130,7 @@ std::string CifText(const FileResult& f) {
     out += "# Lattice parameters refined by zantrel-cli from " + Printable(f.file) + "\n";
     out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
     out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
-    out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + Fixed(scale, 4) +
+    out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
            ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
     if (r.zeroShift && r.zeroShift->significant)
         out += "# The observed positions below are corrected by the refined zero shift of " +
@@ -139,7 +141,7 @@ std::string CifText(const FileResult& f) {
     Item(out, "_space_group_crystal_system", SystemName(r.systemRefined));
     for (std::size_t i = 0; i < 6; ++i)
         Item(out, CellTags[i], r.cell[i].sigma ? ValueWithSu(r.cell[i].value, *r.cell[i].sigma * scale)
-                                               : Shortest(r.cell[i].value));
+                                               : FormatShortest(r.cell[i].value));
     Item(out, "_cell_volume", ValueWithSu(double(r.volume.value), double(r.volume.sigma) * scale));
     Item(out, "_cell_measurement_reflns_used", std::to_string(r.obsCount));
     const bool energy = r.settings.data == Quantity::Energy, angle = r.settings.data == Quantity::TwoTheta;
@@ -148,12 +150,12 @@ std::string CifText(const FileResult& f) {
                                                [](const ReflectionRow& x, const ReflectionRow& y) {
                                                    return x.positionObs < y.positionObs;
                                                });
-        Item(out, "_cell_measurement_theta_min", Fixed(low->positionObs / 2, 4));
-        Item(out, "_cell_measurement_theta_max", Fixed(high->positionObs / 2, 4));
-        Item(out, "_diffrn_radiation_wavelength", Shortest(r.settings.wavelength));
+        Item(out, "_cell_measurement_theta_min", FixedText(low->positionObs / 2, 4));
+        Item(out, "_cell_measurement_theta_max", FixedText(high->positionObs / 2, 4));
+        Item(out, "_diffrn_radiation_wavelength", FormatShortest(r.settings.wavelength));
     }
-    if (energy) Item(out, "_pd_meas_2theta_fixed", Shortest(r.settings.beam2Theta));
-    Item(out, "_refine_ls_goodness_of_fit_all", Fixed(r.sigmaFit, 4));
+    if (energy) Item(out, "_pd_meas_2theta_fixed", FormatShortest(r.settings.beam2Theta));
+    Item(out, "_refine_ls_goodness_of_fit_all", FixedText(r.sigmaFit, 4));
 
     // The reflections used: observed and calculated d spacing (angstrom) and the
     // observed quantity, 2-theta (degrees) or energy (keV); d-spacing data have only d.
@@ -163,12 +165,12 @@ std::string CifText(const FileResult& f) {
     if (energy) out += "_zantrel_refln_energy_obs\n_zantrel_refln_energy_calc\n";
     for (const ReflectionRow& row : r.reflections) {
         std::string line = std::to_string(row.h) + " " + std::to_string(row.k) + " " + std::to_string(row.l) +
-                           " " + Fixed(row.dObs, 6) + " " + Fixed(row.dCalc, 6);
+                           " " + FixedText(row.dObs, 6) + " " + FixedText(row.dCalc, 6);
         if (angle || energy)
-            line += " " + Fixed(row.positionObs, 4) + " " + (row.positionCalc ? Fixed(*row.positionCalc, 4) : "?");
+            line += " " + FixedText(row.positionObs, 4) + " " + (row.positionCalc ? FixedText(*row.positionCalc, 4) : "?");
         out += line + "\n";
     }
     return out;
 }
 
-}  // namespace zantrel::cli
+}  // namespace zantrel

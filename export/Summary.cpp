@@ -1,8 +1,12 @@
 // The summary table of a batch: one CSV row per data file (RFC 4180, LF line ends).
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
-namespace zantrel::cli {
+#include <cmath>
+
+#include "export/Format.h"
+
+namespace zantrel {
 
 namespace {
 
@@ -21,7 +25,9 @@ std::string OneLine(std::string message) {
     return message;
 }
 
-std::string Optional(const std::optional<double>& x) { return x ? Shortest(*x) : ""; }
+// A value that is not finite leaves its field empty, as a missing one does.
+std::string Number(double x) { return std::isfinite(x) ? FormatShortest(x) : ""; }
+std::string Optional(const std::optional<double>& x) { return x ? Number(*x) : ""; }
 
 }  // namespace
 
@@ -46,11 +52,11 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
         row += (f.refined ? std::string(SystemName(r.systemRefined)) : "") + ",";
         row += (counted ? std::to_string(r.obsCount) : "") + ",";
         if (f.refined) {
-            for (const CellValue& v : r.cell) row += Shortest(v.value) + "," + Optional(v.sigma) + ",";
-            row += Shortest(double(r.volume.value)) + "," + Shortest(double(r.volume.sigma)) + ",";
-            if (r.zeroShift) row += Shortest(r.zeroShift->value) + "," + Shortest(r.zeroShift->sigma) + ",";
+            for (const CellValue& v : r.cell) row += Number(v.value) + "," + Optional(v.sigma) + ",";
+            row += Number(double(r.volume.value)) + "," + Number(double(r.volume.sigma)) + ",";
+            if (r.zeroShift) row += Number(r.zeroShift->value) + "," + Number(r.zeroShift->sigma) + ",";
             else row += ",,";
-            row += Shortest(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";
+            row += Number(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";
         } else {
             row += std::string(12 + 2 + 2 + 2, ',');
         }
@@ -70,4 +76,4 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
     return out;
 }
 
-}  // namespace zantrel::cli
+}  // namespace zantrel

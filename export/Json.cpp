@@ -1,14 +1,15 @@
 // Every result of one run as a JSON document (RFC 8259, ASCII, shortest round-trip
 // numbers); docs/json-schema.json describes it.
 
-#include "cli/Batch.h"
+#include "export/Documents.h"
 
 #include <cmath>
 
 #include "cell/Constants.h"
+#include "export/Format.h"
 #include "export/Windows1252.h"
 
-namespace zantrel::cli {
+namespace zantrel {
 
 namespace {
 
@@ -18,7 +19,7 @@ void AppendEscape(std::string& out, unsigned code) {
     for (int shift = 12; shift >= 0; shift -= 4) out += Hex[(code >> shift) & 0xF];
 }
 
-std::string Number(double x) { return std::isfinite(x) ? Shortest(x) : "null"; }
+std::string Number(double x) { return std::isfinite(x) ? FormatShortest(x) : "null"; }
 std::string Number(const std::optional<double>& x) { return x ? Number(*x) : "null"; }
 // A number the report prints from extended precision, as the double nearest to it.
 std::string Number(long double x) { return Number(double(x)); }
@@ -170,7 +171,7 @@ void Reflections(Writer& w, const Results& r) {
     w.Close(']');
 }
 
-void Diagnostics(Writer& w, const zantrel::Diagnostics& d) {
+void RegressionDiagnostics(Writer& w, const Diagnostics& d) {
     w.Open("diagnostics", '{');
     w.Member("complete", "true");
     w.Member("leverage_limit", Number(d.leverageLimit));
@@ -268,7 +269,7 @@ std::string JsonText(const FileResult& f) {
         Cell(w, r);
         Statistics(w, r);
         Reflections(w, r);
-        Diagnostics(w, r.diagnostics);
+        RegressionDiagnostics(w, r.diagnostics);
         Refinement(w, r);
         w.Close('}');
     }
@@ -276,4 +277,4 @@ std::string JsonText(const FileResult& f) {
     return w.Text();
 }
 
-}  // namespace zantrel::cli
+}  // namespace zantrel
