@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "run/Run.h"
 #include "cell/Messages.h"
 #include "export/Windows1252.h"
 
@@ -24,6 +23,15 @@ std::string FileErrorText(int code) {
         case ENOSPC: return Msg::DiskFull;
         default: return IoErrorText(code);
     }
+}
+
+std::string ReportPathFor(const std::string& dataPath) {
+    // The extension is the last '.' of the file name, not of the folders above it.
+    std::size_t nameStart = dataPath.find_last_of("/\\");
+    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+    std::size_t dot = dataPath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) return dataPath + ".out";
+    return dataPath.substr(0, dot) + ".out";
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -44,6 +44,8 @@ bool SameFile(const std::string& a, const std::string& b);
 std::string FileErrorText(int code);
 
 // --- Files beside the report ---
+// The report path for a data file: its extension replaced by ".out".
+std::string ReportPathFor(const std::string& dataPath);
 // A path with its extension replaced, as the report's own path is formed.
 std::string SiblingPath(const std::string& path, const std::string& extension);
 // Writes the bytes through a temporary file and a rename; throws RunError.

@@ -107,13 +107,4 @@ RunRequest MemoryRequest(const RefinementSettings& settings, std::string bytes, 
     return request;
 }
 
-std::string ReportPathFor(const std::string& dataPath) {
-    // The extension is the last '.' of the file name, not of the folders above it.
-    std::size_t nameStart = dataPath.find_last_of("/\\");
-    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
-    std::size_t dot = dataPath.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) return dataPath + ".out";
-    return dataPath.substr(0, dot) + ".out";
-}
-
 }  // namespace zantrel

@@ -9,6 +9,7 @@
 #include "cell/Messages.h"
 #include "cell/Results.h"
 #include "cell/Settings.h"
+#include "export/ReportFile.h"  // ReportPathFor
 
 namespace zantrel {
 
@@ -62,7 +63,5 @@ RunRequest FileRequest(const RefinementSettings& settings, const std::string& da
 RunRequest MemoryRequest(const RefinementSettings& settings, std::string bytes, std::string name = "data",
                          Precision precision = Precision::Checked);
 
-// The report path for a data file: its extension replaced by ".out".
-std::string ReportPathFor(const std::string& dataPath);
 
 }  // namespace zantrel
