@@ -29,7 +29,10 @@ public:
         : job_(job),
           n_(job.ObsCount),
           p_(job.ParamCount),
-          models_(PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p_)) {}
+          derivatives_(n_) {
+        NumericDerivatives(job, PrepareDerivativeModels(job, job.ReciprocalCell, job.ParamSteps, p_), job.ParamSteps,
+                           job.DesignMatrix, n_, p_, derivatives_);
+    }
 
     Diagnostics Compute() {
         Diagnostics d;
@@ -64,7 +67,7 @@ private:
         DiagnosticRow row;
         const ParamMatrix& c = job_.CovarianceCopy;
         ParamVector x;
-        NumericDerivativesAt(job_, models_, job_.ParamSteps, job_.DesignMatrix, i, p_, x);
+        for (int j = 1; j <= p_; ++j) x[j] = derivatives_(i, j);
         const Real sigma = job_.Weights[i];
         const Real r = job_.Residuals[i] / sigma;
         // h_i = x_i' (X'WX)^-1 x_i w_i
@@ -149,7 +152,7 @@ private:
 
     const RefinementJob<Real>& job_;
     int n_, p_;
-    DerivativeModels<Real> models_;  // the derivatives' shifted cells, alike for every reflection
+    RowTable derivatives_;  // of each reflection's position by each parameter, at the final cell
 };
 
 }  // namespace

@@ -80,7 +80,6 @@ struct RefinementJob : JobFlags {
     ParamVector Coefficients;
     ParamVector ReciprocalCell;  // a*, b*, c* in 1/angstrom; alpha*, beta*, gamma* in radians
     ParamVector ParamSteps;
-    ParamVector DerivativeRow;
     ParamVector DirectCell;    // a, b, c in angstrom; alpha, beta, gamma in radians
     ParamVector DirectSigmas;  // angles in radians until the collector converts them to degrees
     ParamMatrix Covariance;

@@ -39,6 +39,11 @@ double CalcPositionAt(const RefinementJob<Real>& job, const ModelPoint<Real>& m,
 // The same position without the d spacing, for the evaluations that need none.
 template <typename Real>
 double CalcValueAt(const RefinementJob<Real>& job, const ModelPoint<Real>& m, int i, const RowTable& hkl);
+// CalcValueAt of reflections 1..n into values[1..n], the same values; the fast build
+// evaluates the arcsines of 2-theta in pairs.
+template <typename Real>
+void CalcValuesAt(const RefinementJob<Real>& job, const ModelPoint<Real>& m, const RowTable& hkl, int n,
+                  RealTable& values);
 // Calculated position of reflection i in the minimised quantity; dOut receives a d spacing.
 template <typename Real>
 double CalcPosition(const RefinementJob<Real>& job, int i, const RowTable& hkl, ParamVector p, double& dOut);
@@ -67,6 +72,10 @@ DerivativeModels<Real> PrepareDerivativeModels(const RefinementJob<Real>& job, c
 template <typename Real>
 void NumericDerivativesAt(const RefinementJob<Real>& job, const DerivativeModels<Real>& models,
                           const ParamVector& h, const RowTable& hkl, int i, int np, ParamVector& out);
+// The same derivatives for reflections 1..n, row i of out for reflection i.
+template <typename Real>
+void NumericDerivatives(const RefinementJob<Real>& job, const DerivativeModels<Real>& models, const ParamVector& h,
+                        const RowTable& hkl, int n, int np, RowTable& out);
 // scale, when given, receives the size of the sum's rounding error in the fast build.
 template <typename Real>
 double EvaluateChiSquare(const RefinementJob<Real>& job, int nu, int n, const RealTable& w, const RealTable& y,

@@ -43,22 +43,21 @@ struct Marquardt {
     ParamVector beta, delta, trial;
     PermVector perm{};
     LuSolver<Real> lu;
+    RowTable derivatives;  // of each reflection's position by each parameter
 
     void BuildNormalEquations() {
         for (int j = 1; j <= np; ++j) {
             beta[j] = 0;
             for (int k = 1; k <= j; ++k) alpha(j, k) = 0;
         }
-        ParamVector& d = job.DerivativeRow;
-        const DerivativeModels<Real> models = PrepareDerivativeModels(job, p, h, np);
-        const ModelPoint<Real> here = PrepareModel(job, p);
+        NumericDerivatives(job, PrepareDerivativeModels(job, p, h, np), h, hkl, n, np, derivatives);
+        CalcValuesAt(job, PrepareModel(job, p), hkl, n, calc);
         for (int i = 1; i <= n; ++i) {
-            NumericDerivativesAt(job, models, h, hkl, i, np, d);
-            calc[i] = CalcValueAt(job, here, i, hkl);
             for (int j = 1; j <= np; ++j) {
-                beta[j] = double(beta[j] + (Real(y[i]) - calc[i]) * w[i] * d[j]);
+                const double dj = derivatives(i, j);
+                beta[j] = double(beta[j] + (Real(y[i]) - calc[i]) * w[i] * dj);
                 for (int k = 1; k <= j; ++k)
-                    alpha(j, k) = double(alpha(j, k) + Real(w[i]) * d[j] * d[k]);
+                    alpha(j, k) = double(alpha(j, k) + Real(w[i]) * dj * derivatives(i, k));
             }
         }
         for (int j = 2; j <= np; ++j)
@@ -131,12 +130,24 @@ void NumericDerivativesAt(const RefinementJob<Real>& job, const DerivativeModels
 }
 
 template <typename Real>
+void NumericDerivatives(const RefinementJob<Real>& job, const DerivativeModels<Real>& models, const ParamVector& h,
+                        const RowTable& hkl, int n, int np, RowTable& out) {
+    RealTable plus(n), minus(n);
+    for (int j = 1; j <= np; ++j) {
+        CalcValuesAt(job, models.plus[std::size_t(j)], hkl, n, plus);
+        CalcValuesAt(job, models.minus[std::size_t(j)], hkl, n, minus);
+        for (int i = 1; i <= n; ++i) out(i, j) = double((Real(plus[i]) - minus[i]) / (2 * Real(h[j])));
+    }
+}
+
+template <typename Real>
 double EvaluateChiSquare(const RefinementJob<Real>& job, int nu, int n, const RealTable& w,
                          const RealTable& y, ParamVector p, const RowTable& hkl, double* scale) {
     double sum = 0, bound = 0;
-    const ModelPoint<Real> m = PrepareModel(job, p);
+    RealTable values(n);
+    CalcValuesAt(job, PrepareModel(job, p), hkl, n, values);
     for (int i = 1; i <= n; ++i) {
-        Real r = Real(y[i]) - CalcValueAt(job, m, i, hkl);
+        Real r = Real(y[i]) - values[i];
         sum = double(sum + w[i] * r * r);
         // The residual's error follows the observation's size, not its own.
         if (job.margins != nullptr) bound += double(2 * w[i] * std::fabs(r) * std::fabs(y[i]));
@@ -150,7 +161,7 @@ PassSummary RefineMarquardt(RefinementJob<Real>& job, ParamVector& p, const Para
                             const RowTable& hkl, const RealTable& y, RealTable& calc,
                             const RealTable& sigma, ParamMatrix& cov, int n, int np) {
     ClearFloatFaults();
-    Marquardt<Real> m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, 0, {}, {}, {}, {}, {}, {}, LuSolver<Real>{job.margins, false}};
+    Marquardt<Real> m{job, p, h, hkl, y, calc, cov, n, np, RealTable(n), 0, 0, 0.001, 0, {}, {}, {}, {}, {}, {}, LuSolver<Real>{job.margins, false}, RowTable(n)};
     for (int i = 1; i <= n; ++i) m.w[i] = double(1 / (Real(sigma[i]) * sigma[i]));
     m.nu = n - np;
     m.tau = double(Real(0.1) / m.nu);
@@ -187,6 +198,8 @@ template DerivativeModels<double> PrepareDerivativeModels(const RefinementJob<do
 template DerivativeModels<long double> PrepareDerivativeModels(const RefinementJob<long double>&, const ParamVector&, const ParamVector&, int);
 template void NumericDerivativesAt(const RefinementJob<double>&, const DerivativeModels<double>&, const ParamVector&, const RowTable&, int, int, ParamVector&);
 template void NumericDerivativesAt(const RefinementJob<long double>&, const DerivativeModels<long double>&, const ParamVector&, const RowTable&, int, int, ParamVector&);
+template void NumericDerivatives(const RefinementJob<double>&, const DerivativeModels<double>&, const ParamVector&, const RowTable&, int, int, RowTable&);
+template void NumericDerivatives(const RefinementJob<long double>&, const DerivativeModels<long double>&, const ParamVector&, const RowTable&, int, int, RowTable&);
 template double EvaluateChiSquare(const RefinementJob<double>&, int, int, const RealTable&, const RealTable&, ParamVector, const RowTable&, double*);
 template double EvaluateChiSquare(const RefinementJob<long double>&, int, int, const RealTable&, const RealTable&, ParamVector, const RowTable&, double*);
 template PassSummary RefineMarquardt(RefinementJob<double>&, ParamVector&, const ParamVector&, const RowTable&, const RealTable&, RealTable&, const RealTable&, ParamMatrix&, int, int);
