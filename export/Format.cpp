@@ -98,9 +98,11 @@ std::string FixedField(long double x, int w, int d) {
 }
 
 std::string RoundedField(long double x, int w) {
-    long double r = std::nearbyint(x);  // the default rounding mode takes halves to even
-    if (r == 0) r = 0.0L;
-    return StrField(FixedText(r, 0), w);
+    // FixedText rounds halves to even on the exact value, as nearbyint does in the
+    // default rounding mode; a value that rounds to zero prints without a sign.
+    std::string text = FixedText(x, 0);
+    if (text == "-0") text = "0";
+    return StrField(text, w);
 }
 
 std::string IntField(long long i, int w) { return StrField(std::to_string(i), w); }

@@ -21,7 +21,11 @@ class Lines {
 public:
     Lines() { text_.reserve(32768); }  // most reports fit: no copies while they grow
     void Line(std::string_view utf8) {
-        text_ += ToWindows1252(utf8);
+        // Lines of numbers, nearly all of a report, are ASCII: the same bytes in both.
+        bool ascii = true;
+        for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (ascii) text_ += utf8;
+        else text_ += ToWindows1252(utf8);
         text_ += "\r\n";
     }
     void Empty(int count = 1) {

@@ -77,6 +77,7 @@ TEST(RoundedField, TakesHalvesToTheEvenNeighbour) {
     EXPECT_EQ(RoundedField(32.6, 9), "       33");
     EXPECT_EQ(RoundedField(-0.4, 9), "        0");
     EXPECT_EQ(RoundedField(-2.5, 9), "       -2");
+    EXPECT_EQ(RoundedField(-0.5, 9), "        0");  // to the even zero, without a sign
 }
 
 TEST(StrAndIntFields, PadOnTheLeftOnly) {
