@@ -24,6 +24,10 @@ struct FileResult {
     Results results;
 };
 
+// "double" or "extended": the precision that made the run, as the summary, the JSON and
+// the Python module name it.
+const char* PrecisionName(const RunPath& path);
+
 std::string SummaryCsv(const std::vector<FileResult>& results);
 std::string CsvField(const std::string& text);
 std::string CifText(const FileResult& result);

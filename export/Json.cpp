@@ -257,6 +257,9 @@ std::string JsonText(const FileResult& f) {
     w.Member("status", JsonString(r.halted ? "halted" : "ok"));
     w.Member("title", JsonString(r.title));
     Settings(w, r.settings);
+    const std::string& reason = f.path.fallbackReason;
+    w.Member("path", Inline({{"precision", Name(PrecisionName(f.path))},
+                             {"fallback_reason", reason.empty() ? "null" : JsonString(reason)}}));
     w.Member("n_reflections", std::to_string(r.obsCount));
     w.Member("too_many_reflections", Bool(r.tooManyReflections));
     if (r.halted) {

@@ -14,7 +14,7 @@ namespace {
 constexpr const char* Header =
     "file,system,n_reflections,a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
     "gamma,sigma_gamma,volume,sigma_volume,zero_shift,sigma_zero_shift,sigmafit,n_flagged,system_requested,"
-    "refinement_steps,status";
+    "refinement_steps,path,fallback_reason,status";
 
 // The error's two lines (message, where) joined into one field.
 std::string OneLine(std::string message) {
@@ -30,6 +30,8 @@ std::string Number(double x) { return std::isfinite(x) ? FormatShortest(x) : "";
 std::string Optional(const std::optional<double>& x) { return x ? Number(*x) : ""; }
 
 }  // namespace
+
+const char* PrecisionName(const RunPath& path) { return path.fast ? "double" : "extended"; }
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -66,6 +68,9 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
         std::string steps;
         for (const PassSummary& pass : r.passes) steps += (steps.empty() ? "" : "+") + std::to_string(pass.steps);
         row += (f.refined ? steps : "") + ",";
+        // A run that failed hands back no path: its row leaves both fields empty.
+        if (counted) row += std::string(PrecisionName(f.path)) + "," + CsvField(f.path.fallbackReason) + ",";
+        else row += ",,";
         switch (f.status) {
             case RunStatus::Ok: row += "ok"; break;
             case RunStatus::Halted: row += "halted"; break;

@@ -108,6 +108,11 @@ TEST(BatchWildcard, StarsAndQuestionMarks) {
 
 class BatchRun : public CliFolder {};
 
+// Where a summary's column is, by its name in the head row, as a script looks it up.
+std::size_t Column(const std::vector<std::vector<std::string>>& rows, const std::string& name) {
+    return std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin());
+}
+
 TEST_F(BatchRun, ListsAndPatternsNameTheFilesInOrder) {
     const std::string data = MixedSystems()[0];
     for (const char* name : {"b2.dat", "b10.dat", "a.dat", "c.txt"}) Write(std::string("in/") + name, data);
@@ -148,9 +153,7 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
     EXPECT_EQ(rows[0][0], "file");
     EXPECT_EQ(rows[0].back(), "status");
-    auto column = [&](const std::string& name) {
-        return std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin());
-    };
+    auto column = [&](const std::string& name) { return Column(rows, name); };
     EXPECT_EQ(rows[1][column("status")], "ok");
     EXPECT_EQ(rows[1][column("system")], "cubic");
     EXPECT_EQ(rows[1][column("n_reflections")], "24");
@@ -206,15 +209,45 @@ TEST_F(BatchRun, AFallBackThatStopsPartWayIsRecorded) {
     ASSERT_EQ(Run("-q -s triclinic --json --summary s.csv fall.dat"), 0) << err_;
     auto rows = ReadCsv(Read("s.csv"));
     ASSERT_EQ(rows.size(), 2u);
-    auto column = [&](const std::string& name) {
-        return std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin());
-    };
+    auto column = [&](const std::string& name) { return Column(rows, name); };
     EXPECT_EQ(rows[1][column("system")], "monoclinic");
     EXPECT_EQ(rows[1][column("system_requested")], "triclinic");
     const std::string json = Read("fall.json");
     EXPECT_NE(json.find("\"crystal_system\": \"monoclinic\""), std::string::npos);
     EXPECT_NE(json.find("\"crystal_system_requested\": \"triclinic\""), std::string::npos);
     EXPECT_NE(Read("fall.out").find("refined in monoclinic system"), std::string::npos);
+}
+
+// A file with scatter keeps the double-precision run; an exact one cannot (its residuals
+// are rounding noise), and --extended asks for extended precision outright, with no
+// reason to give. The summary and the JSON say the same.
+TEST_F(BatchRun, TheSummaryAndTheJsonSayWhichPathMadeEachRun) {
+    synth::DataSpec exact;
+    exact.cell = {5.43102, 5.43102, 5.43102, 90, 90, 90};
+    exact.system = 1;
+    exact.count = 12;
+    Write("scattered.dat", MixedSystems()[4]);
+    Write("exact.dat", synth::MakeDataFile(exact));
+    for (const std::string option : {"", "--extended "}) {
+        SCOPED_TRACE(option);
+        ASSERT_EQ(Run("-q --json " + option + "--summary s.csv scattered.dat exact.dat"), 0) << err_;
+        const auto rows = ReadCsv(Read("s.csv"));
+        ASSERT_EQ(rows.size(), 3u);
+        const std::size_t path = Column(rows, "path"), reason = Column(rows, "fallback_reason");
+        ASSERT_LT(reason, rows[0].size());
+        EXPECT_EQ(rows[0].back(), "status");
+        const bool checked = option.empty();
+        EXPECT_EQ(rows[1][path], checked ? "double" : "extended");
+        EXPECT_EQ(rows[1][reason], "");
+        EXPECT_EQ(rows[2][path], "extended");
+        EXPECT_EQ(rows[2][reason], checked ? "a fit close to exact" : "");
+        auto member = [](const std::string& precision, const std::string& why) {
+            return "\"path\": {\"precision\": \"" + precision + "\", \"fallback_reason\": " + why + "}";
+        };
+        EXPECT_NE(Read("scattered.json").find(member(checked ? "double" : "extended", "null")), std::string::npos);
+        EXPECT_NE(Read("exact.json").find(member("extended", checked ? "\"a fit close to exact\"" : "null")),
+                  std::string::npos);
+    }
 }
 
 // Each file has a job of its own: any number of threads writes the same bytes.

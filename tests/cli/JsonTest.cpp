@@ -9,6 +9,7 @@
 #include <set>
 
 #include "cli/CliRun.h"
+#include "support/SyntheticData.h"
 
 using namespace zantrel;
 using namespace zantrel::clitest;
@@ -27,15 +28,21 @@ TEST(JsonString, EscapesWhatJsonForbidsAndWritesOnlyAscii) {
 
 class JsonFile : public CliFolder {};
 
-// Each data kind, a zero shift, a minimisation in Q, and a halted run.
+// Each data kind, a zero shift, a minimisation in Q, a halted run, and an exact file,
+// whose run falls back to extended precision and gives its reason.
 TEST_F(JsonFile, ValidatesAgainstTheSchemaAndAgreesWithTheRecord) {
     const std::string python = PythonWith("jsonschema");
     if (python.empty()) GTEST_SKIP() << "python3-jsonschema is not installed";
     const std::vector<std::string> names = {"lab6_2theta_zeroshift", "forsterite_2theta", "albite_energy",
-                                            "quartz_dspacing", "silicon_too_few"};
+                                            "quartz_dspacing", "silicon_too_few", "exact"};
+    synth::DataSpec exact;
+    exact.cell = {4.9134, 4.9134, 5.4052, 90, 90, 120};
+    exact.system = 3;
+    std::map<std::string, std::string> data;
     std::string files;
     for (const std::string& name : names) {
-        Write(name + ".dat", Example(name + ".dat"));
+        data[name] = name == "exact" ? synth::MakeDataFile(exact) : Example(name + ".dat");
+        Write(name + ".dat", data[name]);
         files += " " + name + ".dat";
     }
     ASSERT_EQ(Run("-q --json" + files), 0) << err_;
@@ -44,10 +51,11 @@ TEST_F(JsonFile, ValidatesAgainstTheSchemaAndAgreesWithTheRecord) {
 import json, jsonschema, sys
 schema = json.load(open(')" + std::string(ZANTREL_EXAMPLES) + R"(/../docs/json-schema.json'))
 jsonschema.Draft202012Validator.check_schema(schema)
-for name in sys.argv[1:] or ['lab6_2theta_zeroshift', 'forsterite_2theta', 'albite_energy', 'quartz_dspacing', 'silicon_too_few']:
+for name in sys.argv[1:] or ['lab6_2theta_zeroshift', 'forsterite_2theta', 'albite_energy', 'quartz_dspacing', 'silicon_too_few', 'exact']:
     doc = json.load(open(name + '.json'))
     jsonschema.validate(doc, schema, cls=jsonschema.Draft202012Validator)
     print(name, 'status', doc['status'], 0)
+    print(name, 'precision', doc['path']['precision'], int(doc['path']['fallback_reason'] is not None))
     r = doc['results']
     if r is None:
         continue
@@ -79,13 +87,15 @@ for name in sys.argv[1:] or ['lab6_2theta_zeroshift', 'forsterite_2theta', 'albi
         else json[name][key] = {first, second};
     }
     EXPECT_EQ(json["silicon_too_few"]["status"].first, "halted");
+    EXPECT_EQ(json["exact"]["precision"], std::make_pair(std::string("extended"), std::string("1")));
+    EXPECT_EQ(json["forsterite_2theta"]["precision"], std::make_pair(std::string("double"), std::string("0")));
     for (const std::string& file : names) {
         if (file == "silicon_too_few") continue;
         SCOPED_TRACE(file);
         EXPECT_EQ(json[file]["status"].first, "ok");
         // The document of a fast run: its values within the fast path's bound of the
         // reference's, at the decimals the report prints each with.
-        const Results r = RecordOf(Example(file + ".dat"));
+        const Results r = RecordOf(data[file]);
         ASSERT_FALSE(r.parameters.empty());
         for (const RefinedParameter& q : r.parameters) {
             const auto& p = json[file].at("param_" + q.label);
