@@ -172,6 +172,17 @@ void BindResult(py::module_& module) {
                                "dict of numpy arrays hat, dffits, rstudent, sigma_deleted, sigma_change_percent, "
                                "<parameter>_change_percent, volume_change_percent (NaN for n/a), flagged_fit, "
                                "flagged_parameters.")
+        .def_property_readonly("path", [](const Run& x) { return PrecisionName(x.record.path); },
+                               "The precision that made the run, 'double' or 'extended', as zantrel-cli's "
+                               "summary and JSON name it. The module refines in extended precision only, so "
+                               "this is always 'extended'.")
+        .def_property_readonly("fallback_reason",
+                               [](const Run& x) -> py::object {
+                                   const std::string& reason = x.record.path.fallbackReason;
+                                   return reason.empty() ? py::object(py::none()) : py::object(py::str(reason));
+                               },
+                               "Why a double-precision run was not kept, or None. Always None here: the "
+                               "module asks for extended precision and makes no double-precision run.")
         .def_property_readonly("report", [](const Run& x) { return Decoded(FormatReport(Of(x)), "cp1252"); },
                                "The report's text, as written to a report file (lines end in CR LF).")
         .def("to_json", [](const Run& x) { return Decoded(JsonText(x.record), "utf-8"); },

@@ -60,6 +60,9 @@ def test_arrays_file_and_command_line_agree_to_the_last_bit(tmp_path, name):
     assert from_arrays.report == from_file.report == cli_report.decode("cp1252")
     assert written == cli_report
     assert from_file.to_cif() == data.with_suffix(".cif").read_text()
+    # Extended precision only, as --cif asks of the command line, and said as its JSON says it.
+    assert (from_file.path, from_file.fallback_reason) == ("extended", None)
+    assert json.loads(from_file.to_json())["path"] == {"precision": "extended", "fallback_reason": None}
 
 
 def test_without_a_report_path_no_report_is_written(tmp_path):
