@@ -19,6 +19,19 @@ double EnergyFor(double d, double beam2Theta) {
     return 6.199 / (std::sin(0.00872664638888889 * beam2Theta) * d);
 }
 
+// An observed value as a file's text: with `decimals`, or as a tie of the report's table
+// (one decimal more than its `table`, that one a 5), the tie nearest to x.
+std::string Written(double x, int decimals, int table, bool tie) {
+    char text[64];
+    if (tie) {
+        const double unit = std::pow(10.0, table);
+        std::snprintf(text, sizeof text, "%.*f", table + 1, (std::floor(x * unit) + 0.5) / unit);
+    } else {
+        std::snprintf(text, sizeof text, "%.*f", decimals, x);
+    }
+    return text;
+}
+
 }  // namespace
 
 double Cell::Volume() const {
@@ -86,6 +99,17 @@ std::vector<Hkl> Reflections(const DataSpec& recipe) {
 std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflections) {
     std::mt19937 random(recipe.seed);
     std::normal_distribution<double> noise(0.0, recipe.noise2Theta > 0 ? recipe.noise2Theta : 1.0);
+    // Ties and outliers draw from a stream of their own, so that turning them on leaves
+    // every line's noise as it was.
+    std::mt19937 choices(recipe.seed + 1);
+    std::bernoulli_distribution tie(recipe.tieShare);
+    std::vector<double> moved(reflections.size(), 0.0);
+    for (int k = 0; k < recipe.outliers && !reflections.empty(); ++k) {
+        const std::size_t line = std::uniform_int_distribution<std::size_t>(0, reflections.size() - 1)(choices);
+        moved[line] = std::uniform_real_distribution<double>(0.05, 0.3)(choices) * (choices() % 2 == 0 ? 1 : -1);
+    }
+    const bool d = recipe.kind == Kind::D;
+    const int decimals = recipe.decimals >= 0 ? recipe.decimals : d ? 10 : 9, table = d ? 5 : 3;
     std::string out = "Synthetic test cell";
     if (recipe.header) {
         const char* kind = recipe.kind == Kind::TwoTheta ? "tt" : recipe.kind == Kind::Energy ? "e" : "d";
@@ -97,26 +121,26 @@ std::string MakeDataFile(const DataSpec& recipe, const std::vector<Hkl>& reflect
     } else {
         out += "\r\n";
     }
-    for (const Hkl& r : reflections) {
-        double d = DSpacing(recipe.cell, r);
-        double tt = 2 * std::asin(recipe.wavelength / (2 * d)) * 180 / TruePi;
-        double dtt = recipe.noise2Theta > 0 ? noise(random) : 0.0;
-        char line[160];
+    for (std::size_t i = 0; i < reflections.size(); ++i) {
+        const Hkl& r = reflections[i];
+        double spacing = DSpacing(recipe.cell, r);
+        double tt = 2 * std::asin(recipe.wavelength / (2 * spacing)) * 180 / TruePi;
+        double dtt = (recipe.noise2Theta > 0 ? noise(random) : 0.0) + moved[i];
+        double value;
         if (recipe.kind == Kind::TwoTheta) {
-            std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
-                          tt + dtt + recipe.zeroShift);
-        } else if (recipe.kind == Kind::D) {
-            double noisy = recipe.wavelength / (2 * std::sin(Rad((tt + dtt) / 2)));
-            std::snprintf(line, sizeof line, "%4d %4d %4d %.10f\r\n", r.h, r.k, r.l, noisy);
+            value = tt + dtt + recipe.zeroShift;
+        } else if (d) {
+            value = recipe.wavelength / (2 * std::sin(Rad((tt + dtt) / 2)));
         } else {
-            double e = EnergyFor(d, recipe.beam2Theta);
+            double e = EnergyFor(spacing, recipe.beam2Theta);
             // The energy error that a 2-theta error implies: dE/E = -cot(theta) dtheta.
             double theta = Rad(recipe.beam2Theta / 2);
             double de = -e * Rad(dtt / 2) / std::tan(theta);
-            std::snprintf(line, sizeof line, "%4d %4d %4d %.9f\r\n", r.h, r.k, r.l,
-                          e + de + recipe.zeroShift);
+            value = e + de + recipe.zeroShift;
         }
-        out += line;
+        char line[64];
+        std::snprintf(line, sizeof line, "%4d %4d %4d ", r.h, r.k, r.l);
+        out += line + Written(value, decimals, table, tie(choices)) + "\r\n";
     }
     out += "   0    0    0 0\r\n";
     return out;

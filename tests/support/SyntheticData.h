@@ -33,6 +33,15 @@ struct DataSpec {
     bool zeroShiftFlag = false;
     double zeroShift = 0.0;    // added to every observed 2-theta or energy
     double noise2Theta = 0.0;  // standard deviation in degrees of 2-theta
+    // Decimals written of each observed value, as real files carry 2 to 5; -1 writes
+    // them in full (9, 10 for d spacings), so that exact data stay exact.
+    int decimals = -1;
+    // The share of lines written as ties of the report's table: one decimal beyond the
+    // table's (3 for 2-theta and energies, 5 for d), that decimal a 5.
+    double tieShare = 0.0;
+    // Lines moved by 0.05 to 0.3 degrees of 2-theta either way, as an impurity's peak
+    // indexed as the reflection.
+    int outliers = 0;
     unsigned seed = 1;
     bool header = true;
     int count = 20;
