@@ -1,14 +1,18 @@
 // Compares the fast path's reports with the extended path's, byte for byte, on random
 // data files of every crystal system, data kind and minimised quantity, with and
-// without a zero shift, exact and noisy, with brief and full diagnostics. Prints how
-// many runs kept the fast path, why the others fell back, and how far the two paths'
-// printed values lay apart (in units of the last printed digit, and relatively).
+// without a zero shift, exact and with the scatter of real measurements, positions
+// written with 2 to 5 decimals or in full, some on the report's rounding boundaries,
+// now and then an outlier, with brief and full diagnostics. Prints how many runs kept
+// the fast path, why the others fell back, the fall-back rate by the decimals written,
+// and how far the two paths' printed values lay apart (in units of the last printed
+// digit, and relatively).
 //
 //   zantrel_compare_paths COUNT [SEED]        exit status 1 when any report differs
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -71,8 +75,25 @@ Printed Record(const std::string& data, bool full) {
     return out;
 }
 
-DataSpec RandomRecipe(std::mt19937& random, int i) {
+// The decimals written of the observed values: as real files carry them, and in full.
+constexpr int Decimals[] = {2, 3, 4, 5, -1};
+// The scatter of 2-theta in degrees: none, a little, and that of real measurements (the
+// program assumes 0.005).
+constexpr double Scatter[] = {0.0, 0.0005, 0.002, 0.005, 0.01, 0.02};
+constexpr double RealScatter = 0.002;
+
+struct Case {
     DataSpec recipe;
+    int decimals = 0;  // its index in Decimals
+    bool full = false;
+};
+
+// Each 72 files hold every system, data kind and minimised quantity; the decimals change
+// with each 72 and the scatter with each 360, so that 2,160 files hold every pairing of
+// the two. The rest is drawn: a zero shift, ties, an outlier, the diagnostics listed.
+Case RandomCase(std::mt19937& random, int i) {
+    Case c;
+    DataSpec& recipe = c.recipe;
     recipe.system = 1 + i % 6;
     recipe.cell = RandomCell(recipe.system, random);
     recipe.count = std::uniform_int_distribution<int>(8, 60)(random);
@@ -80,15 +101,29 @@ DataSpec RandomRecipe(std::mt19937& random, int i) {
     static const char* const minimise[] = {"tt", "d", "e", "q"};
     recipe.kind = Kind(i / 6 % 3);
     recipe.minimise = minimise[i / 18 % 4];
-    recipe.zeroShiftFlag = i / 72 % 2 == 1;
+    c.decimals = i / 72 % 5;
+    recipe.decimals = Decimals[c.decimals];
+    recipe.noise2Theta = Scatter[i / 360 % 6];
+    std::bernoulli_distribution half(0.5);
+    recipe.zeroShiftFlag = half(random);
     if (recipe.zeroShiftFlag && recipe.kind != Kind::D)
         recipe.zeroShift = recipe.kind == Kind::Energy ? 0.05 : std::uniform_real_distribution<double>(-0.05, 0.05)(random);
-    // Exact, scattered as the program assumes, and scattered a little.
-    static const double noise[] = {0.0, 0.005, 0.0005, 0.01};
-    recipe.noise2Theta = noise[i / 144 % 4];
+    // Ties in half the files, on a third of their lines; an outlier in one file of eight.
+    recipe.tieShare = half(random) ? 0.3 : 0.0;
+    recipe.outliers = std::uniform_int_distribution<int>(0, 7)(random) == 0 ? 1 : 0;
     recipe.beam2Theta = std::uniform_real_distribution<double>(5.0, 30.0)(random);
-    return recipe;
+    c.full = half(random);
+    return c;
 }
+
+struct Rate {
+    int files = 0, fellBack = 0;
+    void Add(bool fast) {
+        ++files;
+        fellBack += fast ? 0 : 1;
+    }
+    double Percent() const { return files == 0 ? 0.0 : 100.0 * fellBack / files; }
+};
 
 }  // namespace
 
@@ -102,15 +137,19 @@ int main(int argc, char** argv) {
     const bool verbose = std::getenv("ZANTREL_COMPARE_VERBOSE") != nullptr;
     int fast = 0, differ = 0, failed = 0;
     std::map<std::string, int> reasons;
+    // By the decimals written, of the files in each group.
+    const char* const groups[] = {"all files", "real scatter", "with ties", "an outlier"};
+    Rate byDecimals[std::size(groups)][std::size(Decimals)];
     long double worstUnits = 0, worstRelative = 0, worstShare = 0;
     // How the printed values' differences spread over their bound: the tail shows how
     // much room the bound leaves.
     const long double shareSteps[] = {0.001L, 0.01L, 0.1L, 0.3L, 1.0L};
     long long beyondShare[5] = {}, printedValues = 0;
     for (int i = 0; i < count; ++i) {
-        const DataSpec recipe = RandomRecipe(random, i);
-        const std::string data = MakeDataFile(recipe);
-        const bool full = i % 2 == 1;
+        const Case c = RandomCase(random, i);
+        const std::string data = MakeDataFile(c.recipe);
+        const bool full = c.full;
+        const bool inGroup[] = {true, c.recipe.noise2Theta >= RealScatter, c.recipe.tieShare > 0, c.recipe.outliers > 0};
         const Outcome checked = Run(data, full, Precision::Checked);
         const Outcome reference = Run(data, full, Precision::Extended);
         if (!reference.error.empty()) ++failed;
@@ -118,6 +157,8 @@ int main(int argc, char** argv) {
         if (checked.path.fast) ++fast;
         else if (!checked.error.empty()) ++reasons["the run failed"];
         else ++reasons[checked.path.fallbackReason.empty() ? "?" : checked.path.fallbackReason];
+        for (std::size_t g = 0; g < std::size(groups); ++g)
+            if (inGroup[g]) byDecimals[g][c.decimals].Add(checked.path.fast);
         if (checked.report != reference.report || checked.error != reference.error) {
             ++differ;
             std::printf("DIFFERS: file %d (%s)\n%s\n", i, checked.path.fast ? "fast" : "extended", data.c_str());
@@ -150,6 +191,16 @@ int main(int argc, char** argv) {
     std::printf("%d files: %d reports differ; %d kept the fast path (%.2f %%), %d runs failed on both paths\n", count,
                 differ, fast, 100.0 * fast / count, failed);
     for (const auto& [reason, n] : reasons) std::printf("  fell back %6d: %s\n", n, reason.c_str());
+    std::printf("fell back, by the decimals of the observed values (real scatter: %g to %g degrees of 2-theta)\n"
+                "  decimals",
+                RealScatter, Scatter[std::size(Scatter) - 1]);
+    for (const char* group : groups) std::printf("  %18s", group);
+    std::printf("\n");
+    for (std::size_t k = 0; k < std::size(Decimals); ++k) {
+        std::printf("  %-8s", Decimals[k] < 0 ? "full" : std::to_string(Decimals[k]).c_str());
+        for (const auto& rates : byDecimals) std::printf("  %6.2f %% of %6d", rates[k].Percent(), rates[k].files);
+        std::printf("\n");
+    }
     std::printf("largest difference of a printed value: %.3Lg of its last digit, %.3Lg relative\n", worstUnits,
                 worstRelative);
     std::printf("bounds: %.3g of the last digit plus %.3g relative (the largest difference took %.3Lg of it); "
