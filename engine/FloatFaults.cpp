@@ -8,6 +8,8 @@ namespace zantrel {
 
 void ClearFloatFaults() { std::feclearexcept(FE_ALL_EXCEPT); }
 
+bool FloatFaultRaised() { return std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW) != 0; }
+
 void CheckFloatFaults(const std::string& stage) {
     int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
     if (raised == 0) return;

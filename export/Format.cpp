@@ -37,14 +37,20 @@ void BinaryParts(long double x, std::uint64_t& mantissa, int& shift) {
 #endif
 }
 
+// The text of a value: long enough for every value the integer path formats (a 128-bit
+// integer's 39 digits, the sign and the point) and, through the library, for any value
+// with the decimals a report prints.
+using Text = std::array<char, 400>;
+
 // x (finite, not zero) rounded to d decimals, halves to even on the exact binary value,
-// as integer digits with the point inserted; false where the value is out of reach.
-bool FixedDigits(long double x, int d, std::string& out) {
-    if (std::numeric_limits<long double>::digits > 64 || d < 0 || d > MaxExactDecimals) return false;
+// as integer digits with the point inserted; the length, or 0 where the value is out of
+// reach.
+std::size_t FixedDigits(long double x, int d, Text& out) {
+    if (std::numeric_limits<long double>::digits > 64 || d < 0 || d > MaxExactDecimals) return 0;
     std::uint64_t mantissa = 0;
     int shift = 0;  // |x| = mantissa / 2^shift
     BinaryParts(x, mantissa, shift);
-    if (shift <= 0) return false;     // 2^64 and beyond: rare enough for the library
+    if (shift <= 0) return 0;         // 2^64 and beyond: rare enough for the library
     Wide scaled = mantissa;
     for (int i = 0; i < d; ++i) scaled *= 10;
     Wide rounded = 0;
@@ -67,34 +73,47 @@ bool FixedDigits(long double x, int d, std::string& out) {
         narrow /= 10;
     } while (narrow != 0);
     while (n <= d) digits[std::size_t(n++)] = '0';
-    out.clear();
-    if (std::signbit(x)) out += '-';
+    std::size_t length = 0;
+    if (std::signbit(x)) out[length++] = '-';
     for (int i = n - 1; i >= 0; --i) {
-        out += digits[std::size_t(i)];
-        if (i == d && d > 0) out += '.';
+        out[length++] = digits[std::size_t(i)];
+        if (i == d && d > 0) out[length++] = '.';
     }
-    return true;
+    return length;
 }
 #else
-bool FixedDigits(long double, int, std::string&) { return false; }  // the library does it all
+std::size_t FixedDigits(long double, int, Text&) { return 0; }  // the library does it all
 #endif
+
+// FixedText's characters in `out`; their count.
+std::size_t FixedChars(long double x, int d, Text& out) {
+    if (!std::isfinite(x)) {  // never reached by a sound report
+        out[0] = '?';
+        return 1;
+    }
+    if (x == 0) x = 0.0L;  // no sign on a zero
+    if (std::size_t length = x != 0 ? FixedDigits(x, d, out) : 0; length > 0) return length;
+    auto [end, ec] = std::to_chars(out.data(), out.data() + out.size(), x, std::chars_format::fixed, d);
+    if (ec != std::errc()) {
+        out[0] = '?';
+        return 1;
+    }
+    return std::size_t(end - out.data());
+}
 
 }  // namespace
 
 std::string FixedText(long double x, int d) {
-    if (!std::isfinite(x)) return "?";  // never reached by a sound report
-    if (x == 0) x = 0.0L;                // no sign on a zero
-    std::string text;
-    if (x != 0 && FixedDigits(x, d, text)) return text;
-    std::array<char, 400> buffer{};
-    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x,
-                                   std::chars_format::fixed, d);
-    if (ec != std::errc()) return "?";
-    return std::string(buffer.data(), std::size_t(end - buffer.data()));
+    Text text;
+    return std::string(text.data(), FixedChars(x, d, text));
 }
 
 std::string FixedField(long double x, int w, int d) {
-    return StrField(FixedText(x, d), w);
+    Text text;
+    const std::size_t length = FixedChars(x, d, text);
+    std::string field(length < std::size_t(w) ? std::size_t(w) - length : 0, ' ');
+    field.append(text.data(), length);
+    return field;
 }
 
 std::string RoundedField(long double x, int w) {

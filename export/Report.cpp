@@ -231,16 +231,25 @@ private:
         auto observed = [&](double x, bool exact, int w, int d) { return exact ? Exact(x, w, d) : Fixed(x, w, d); };
         int number = 0;
         for (const ReflectionRow& row : r_.reflections) {
-            std::string line = IntField(++number, 3) + IntField(row.h, 6) + IntField(row.k, 4) + IntField(row.l, 4) +
-                               observed(row.dObs, dAsRead, 14, 5) + Fixed(row.dCalc, 10, 5) +
-                               Fixed(row.dResidual, 10, 5);
+            std::string& line = line_;
+            line.clear();
+            line += IntField(++number, 3);
+            line += IntField(row.h, 6);
+            line += IntField(row.k, 4);
+            line += IntField(row.l, 4);
+            line += observed(row.dObs, dAsRead, 14, 5);
+            line += Fixed(row.dCalc, 10, 5);
+            line += Fixed(row.dResidual, 10, 5);
             const bool minimisedD = s_.minimised == Quantity::D;
             // Minimising d, the mark stands before the observed position, in its first column.
-            if (minimisedD && row.marked) line += "*" + observed(row.positionObs, positionAsRead, 11, 3);
-            else line += observed(row.positionObs, positionAsRead, 12, 3);
-            if (row.positionCalc)
-                line += Fixed(*row.positionCalc, 10, 3) + Fixed(*row.positionResidual, 10, 3);
-            else line += StrField("n/a", 10) + StrField("n/a", 10);
+            if (minimisedD && row.marked) line += '*';
+            line += observed(row.positionObs, positionAsRead, minimisedD && row.marked ? 11 : 12, 3);
+            if (row.positionCalc) {
+                line += Fixed(*row.positionCalc, 10, 3);
+                line += Fixed(*row.positionResidual, 10, 3);
+            } else {
+                line += "       n/a       n/a";
+            }
             if (!extraHead.empty()) line += resQ ? Fixed(row.residual, 14, 5) : Fixed(row.residual, 12, 3);
             if (row.marked && !minimisedD) line += " *";
             out_.Line(line);
@@ -311,10 +320,12 @@ private:
         for (std::size_t i = 0; i < d.rows.size(); ++i) {
             const DiagnosticRow& row = d.rows[i];
             if (!full && !row.flaggedParameters) continue;
-            std::string line = Indices(int(i + 1), r_.reflections[i]);
+            std::string& line = line_;
+            line = Indices(int(i + 1), r_.reflections[i]);
             for (const auto& pct : row.parameterChangePercent) line += PercentField(pct);
             line += PercentField(row.volumeChangePercent);
-            out_.Line(line + (full && row.flaggedParameters ? " *" : ""));
+            if (full && row.flaggedParameters) line += " *";
+            out_.Line(line);
         }
     }
 
@@ -323,6 +334,7 @@ private:
     const RefinementSettings& s_;
     const bool dataIs2Theta_, dataIsEnergy_;
     Lines out_;
+    std::string line_;  // the row being formed, its memory kept from row to row
 };
 
 }  // namespace
