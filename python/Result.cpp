@@ -1,7 +1,5 @@
 #include "python/Result.h"
 
-#include "export/Report.h"
-
 #include <limits>
 
 #include <pybind11/numpy.h>
