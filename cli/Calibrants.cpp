@@ -9,23 +9,16 @@
 namespace zantrel::cli {
 
 std::vector<eos::Scale> KnownScales(const std::string& scaleFile) {
-    std::vector<eos::Scale> scales = eos::BuiltInScales();
-    if (scaleFile.empty()) return scales;
+    if (scaleFile.empty()) return eos::BuiltInScales();
     std::ifstream in(scaleFile, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read the scale file " + scaleFile);
     std::ostringstream text;
     text << in.rdbuf();
     try {
-        for (eos::Scale& s : eos::ParseScales(text.str())) {
-            bool replaced = false;
-            for (eos::Scale& known : scales)
-                if (known.name == s.name) known = s, replaced = true;
-            if (!replaced) scales.push_back(std::move(s));
-        }
+        return eos::BuiltInAndUserScales(text.str());
     } catch (const std::exception& e) {
         throw std::runtime_error(scaleFile + ": " + e.what());
     }
-    return scales;
 }
 
 std::vector<std::string> SplitNames(const std::string& list) {

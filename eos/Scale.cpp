@@ -109,6 +109,17 @@ std::vector<Scale> ParseScales(const std::string& json) {
 // caller's hands. The text is compiled in; the tests parse it.
 std::vector<Scale> BuiltInScales() { return ParseScales(BuiltInScalesJson()); }
 
+std::vector<Scale> BuiltInAndUserScales(const std::string& userJson) {
+    std::vector<Scale> scales = BuiltInScales();
+    for (Scale& s : ParseScales(userJson)) {
+        bool replaced = false;
+        for (Scale& known : scales)
+            if (known.name == s.name) known = s, replaced = true;
+        if (!replaced) scales.push_back(std::move(s));
+    }
+    return scales;
+}
+
 const Scale* FindScale(const std::vector<Scale>& scales, const std::string& name) {
     for (const Scale& s : scales)
         if (s.name == name) return &s;

@@ -25,6 +25,9 @@ struct Scale {
 std::vector<Scale> ParseScales(const std::string& json);
 // The scales of eos/scales.json, compiled in.
 std::vector<Scale> BuiltInScales();
+// The built-in scales and those of a user's scale file (its text), which replace
+// built-in ones of the same name. Throws as ParseScales.
+std::vector<Scale> BuiltInAndUserScales(const std::string& userJson);
 // By name, in `scales`; nullptr when absent.
 const Scale* FindScale(const std::vector<Scale>& scales, const std::string& name);
 

@@ -66,6 +66,16 @@ TEST_F(PressureCli, ScalesAndPressureSubcommands) {
     EXPECT_NE(out_.find("P =    -0.123"), std::string::npos) << out_;  // a cell larger than V0: tension
     ASSERT_EQ(Run("pressure --calibrant au-fei2007-vinet --volume 67.9 --v0 67.9"), 0);
     EXPECT_NE(out_.find("P =     0.000"), std::string::npos) << out_;
+    // A user's scale: BM2 with K0 = 100 at V/V0 = 0.75 is 3 K0 f (1 + 2f)^(5/2) = 51.222 GPa.
+    Write("mine.json", R"({"scales": [{"name": "x-bm2", "material": "X", "reference": "mine", "system": "cubic",
+        "form": "bm2", "V0": 10, "K0": 100, "thermal": {"model": "none"}}]})");
+    ASSERT_EQ(Run("scales --scales mine.json"), 0);
+    EXPECT_NE(out_.find("x-bm2: X (cubic), bm2, V0 10 A^3, K0 100 GPa"), std::string::npos) << out_;
+    ASSERT_EQ(Run("pressure --scales mine.json --calibrant x-bm2 --volume 7.5"), 0) << err_;
+    EXPECT_NE(out_.find("P =    51.222"), std::string::npos) << out_;
+    Write("bad.json", "{\"scales\": [{\"name\": \"y\"}]}");
+    EXPECT_EQ(Run("scales --scales bad.json"), 2);
+    EXPECT_NE(err_.find("bad.json: scale y: \"material\" missing"), std::string::npos) << err_;
     EXPECT_EQ(Run("pressure --calibrant re-zha2004 --a 2.7"), 2);  // a cell edge is a cubic volume only
     EXPECT_EQ(Run("pressure --calibrant re-zha2004 --volume 29 --temperature 900"), 1);
 }
