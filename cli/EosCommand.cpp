@@ -31,7 +31,7 @@ int EosCommand(int argc, char** argv) {
                  "(zantrel-cli --summary with --calibrant, or a column of your own), weighted by effective "
                  "variances, with the influence of each point.",
                  "zantrel-cli eos"};
-    std::string form = "bm3", column, summary, pressureTable;
+    std::string form = "bm3", column, summary, pressureTable, axis;
     std::optional<double> fixV0;
     bool json = false, exports = false, plot = false;
     app.add_option("--form", form, "bm2, bm3, bm4 or vinet")->check(CLI::IsMember({"bm2", "bm3", "bm4", "vinet"}))->capture_default_str();
@@ -39,6 +39,10 @@ int EosCommand(int argc, char** argv) {
                    "the column of pressures in GPa (default: the first pressure_NAME); its sigma from sigma_NAME");
     app.add_option("--pressures", pressureTable,
                    "the calibrant's summary of the same series, row by row, whose pressure column is taken");
+    app.add_option("--axis", axis,
+                   "fits the cube of this cell edge instead of the volume: a linear equation of state, "
+                   "whose modulus and its derivative are three times K0 and K0'")
+        ->check(CLI::IsMember({"a", "b", "c"}));
     app.add_option("--fix-v0", fixV0, "holds V0 at this volume (A^3)");
     app.add_flag("--json", json, "also write the fit beside the summary (SUMMARY.eos.json)");
     app.add_flag("--export", exports, "also write the series in EosFit7's format beside the summary (SUMMARY.eosfit.dat)");
@@ -55,7 +59,7 @@ int EosCommand(int argc, char** argv) {
     }
     try {
         const CsvTable volumes = ParseCsv(ReadText(summary));
-        const Series series = ReadSeries(volumes, pressureTable.empty() ? volumes : ParseCsv(ReadText(pressureTable)), column);
+        const Series series = ReadSeries(volumes, pressureTable.empty() ? volumes : ParseCsv(ReadText(pressureTable)), column, axis);
         const eos::EosFit fit = eos::FitEos({*eos::FormFromName(form), series.points, fixV0});
         std::cout << EosFitText(fit, series);
         if (json) WriteFileAtomically(SiblingPath(summary, ".eos.json"), EosFitJson(fit, series, summary));

@@ -23,6 +23,9 @@ std::string List(const std::vector<double>& xs) {
 std::string EosFitText(const eos::EosFit& fit, const Series& series) {
     std::string out = "Equation of state " + std::string(eos::FormName(fit.form)) + " fitted to " +
                       std::to_string(fit.points.size()) + " points (pressure from " + series.pressureColumn + ")\n";
+    if (!series.axis.empty())
+        out += "  of " + series.axis + "^3 for " + series.axis + ": V0 is " + series.axis + "0^3; the linear modulus M0 = 3 K0 = " +
+               FixedField(3 * fit.cold.k0, 0, 3) + " GPa, M0' = 3 K0' = " + FixedField(3 * fit.cold.k0p, 0, 3) + "\n";
     for (const eos::FitParameter& p : fit.parameters)
         out += "  " + StrField(p.name, 5) + " = " + FixedField(p.value, 12, 5) +
                (p.fixed ? "  (fixed)" : "  sigma " + FixedField(p.sigma, 10, 5)) + "\n";
@@ -54,6 +57,7 @@ std::string EosFitText(const eos::EosFit& fit, const Series& series) {
 std::string EosFitJson(const eos::EosFit& fit, const Series& series, const std::string& summary) {
     std::string out = "{\n  \"format\": \"zantrel-cli eos\",\n  \"version\": 1,\n";
     out += "  \"summary\": " + JsonString(summary) + ",\n  \"pressure_column\": " + JsonString(series.pressureColumn) + ",\n";
+    out += "  \"axis\": " + (series.axis.empty() ? std::string("null") : JsonString(series.axis)) + ",\n";
     out += "  \"form\": " + JsonString(eos::FormName(fit.form)) + ",\n  \"parameters\": {";
     for (std::size_t i = 0; i < fit.parameters.size(); ++i) {
         const eos::FitParameter& p = fit.parameters[i];

@@ -62,9 +62,11 @@ std::optional<double> NumberIn(const std::vector<std::string>& row, std::optiona
 
 }  // namespace
 
-Series ReadSeries(const CsvTable& volumes, const CsvTable& pressures, const std::string& pressureColumn) {
+Series ReadSeries(const CsvTable& volumes, const CsvTable& pressures, const std::string& pressureColumn,
+                  const std::string& axis) {
     Series s;
     s.pressureColumn = pressureColumn;
+    s.axis = axis;
     if (s.pressureColumn.empty())
         for (const std::string& h : pressures.header)
             if (h.rfind("pressure_", 0) == 0 && h != "pressure_spread") {
@@ -75,10 +77,11 @@ Series ReadSeries(const CsvTable& volumes, const CsvTable& pressures, const std:
     if (pressures.rows.size() != volumes.rows.size())
         throw std::runtime_error("the pressures' table has " + std::to_string(pressures.rows.size()) + " rows, the volumes' " +
                                  std::to_string(volumes.rows.size()));
-    const auto p = Column(pressures, s.pressureColumn), v = Column(volumes, "volume");
+    const std::string volumeColumn = axis.empty() ? "volume" : axis;
+    const auto p = Column(pressures, s.pressureColumn), v = Column(volumes, volumeColumn);
     if (!p) throw std::runtime_error("no column " + s.pressureColumn);
-    if (!v) throw std::runtime_error("no column volume");
-    const auto sp = Column(pressures, "sigma_" + s.pressureColumn), sv = Column(volumes, "sigma_volume");
+    if (!v) throw std::runtime_error("no column " + volumeColumn);
+    const auto sp = Column(pressures, "sigma_" + s.pressureColumn), sv = Column(volumes, "sigma_" + volumeColumn);
     const auto status = Column(volumes, "status"), pressureStatus = Column(pressures, "status");
     const auto file = Column(volumes, "file"), a = Column(volumes, "a"), sa = Column(volumes, "sigma_a");
     auto ok = [](const std::vector<std::string>& row, std::optional<std::size_t> column) {
@@ -89,7 +92,9 @@ Series ReadSeries(const CsvTable& volumes, const CsvTable& pressures, const std:
         if (!ok(row, status) || !ok(prow, pressureStatus)) continue;
         const std::optional<double> pv = NumberIn(prow, p), vv = NumberIn(row, v);
         if (!pv || !vv) continue;
-        s.points.push_back({*pv, NumberIn(prow, sp).value_or(0), *vv, NumberIn(row, sv).value_or(0)});
+        const double x = *vv, sx = NumberIn(row, sv).value_or(0);
+        if (axis.empty()) s.points.push_back({*pv, NumberIn(prow, sp).value_or(0), x, sx});
+        else s.points.push_back({*pv, NumberIn(prow, sp).value_or(0), x * x * x, 3 * x * x * sx});
         s.files.push_back(file && *file < row.size() ? row[*file] : "");
         s.a.push_back(NumberIn(row, a).value_or(0));
         s.sigmaA.push_back(NumberIn(row, sa).value_or(0));

@@ -102,6 +102,12 @@ TEST_F(PressureCli, EosFitsTheSampleSeriesAgainstTheCalibrantsPressures) {
         EXPECT_NEAR(member(name, "value"), truth, 3 * member(name, "sigma")) << name;
     EXPECT_NE(json.find("\"dof\": 8"), std::string::npos);
     EXPECT_NE(Read("mgo.eosfit.dat").find("Format P SIGP V SIGV A SIGA\nData\n"), std::string::npos);
+    // A cubic cell's a^3 is its volume: the linear fit of a gives the volume fit's K0.
+    ASSERT_EQ(Run("eos --form vinet --axis a --pressures au.csv mgo.csv"), 0) << err_;
+    const std::string k0 = out_.substr(out_.find("  K0 ="), 40);
+    EXPECT_NE(out_.find("linear modulus M0 = 3 K0"), std::string::npos);
+    ASSERT_EQ(Run("eos --form vinet --pressures au.csv mgo.csv"), 0) << err_;
+    EXPECT_EQ(out_.substr(out_.find("  K0 ="), 40).substr(0, 20), k0.substr(0, 20));
     ASSERT_EQ(Run("eos --form bm3 --fix-v0 74.698 --pressures au.csv mgo.csv"), 0) << err_;
     EXPECT_NE(out_.find("(fixed)"), std::string::npos);
     EXPECT_EQ(Run("eos mgo.csv"), 1);  // the sample's own table has no pressures
