@@ -78,9 +78,11 @@ private:
         } else if (c == '"') {
             v.kind = JsonValue::Kind::String;
             v.string = String();
-        } else if (Word("true") || Word("false")) {
+        } else if (Word("true")) {
             v.kind = JsonValue::Kind::Bool;
-            v.boolean = text_[pos_ - 1] == 'e' && text_[pos_ - 2] == 'u';
+            v.boolean = true;
+        } else if (Word("false")) {
+            v.kind = JsonValue::Kind::Bool;
         } else if (Word("null")) {
         } else {
             v.kind = JsonValue::Kind::Number;

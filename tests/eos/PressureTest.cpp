@@ -106,6 +106,37 @@ TEST(EosThermal, DebyeFunctionAndMieGruneisenAgainstNumericIntegrals) {
     EXPECT_GT(expected, 5);  // a sizeable share: the check sees a wrong constant
 }
 
+TEST(EosThermal, DebyeTemperatureFollowsTheGruneisenParameterOfEachLaw) {
+    // theta(x) = theta0 exp(-integral_1^x gamma(s)/s ds): the closed forms (and the
+    // quadrature) against Simpson's rule on gamma alone. At T >> theta the thermal
+    // pressure hardly depends on theta, so compare at T = theta0 / 3, where it does.
+    const ThermalParameters laws[] = {
+        {ThermalModel::PowerLaw, 8, 761, 1.442, 1.3, 0, 0, 0, 0, 0},
+        {ThermalModel::Tange, 8, 761, 1.442, 0, 0.138, 5.4, 0, 0, 0},
+        {ThermalModel::Speziale, 8, 773, 1.524, 0, 0, 0, 1.65, 11.8, 0},
+    };
+    auto gammaOf = [](const ThermalParameters& t, double s) {
+        if (t.model == ThermalModel::PowerLaw) return t.gamma0 * std::pow(s, t.q);
+        if (t.model == ThermalModel::Tange) return t.gamma0 * (1 + t.a * (std::pow(s, t.b) - 1));
+        return t.gamma0 * std::exp(t.q0 / t.q1 * (std::pow(s, t.q1) - 1));
+    };
+    const double kB = 1.380649e-2, v0 = 74.698;
+    for (const ThermalParameters& t : laws)
+        for (double x : {0.55, 0.8, 1.1}) {
+            const int n = 4000;
+            double integral = 0;
+            for (int i = 0; i <= n; ++i) {
+                const double s = 1 + (x - 1) * i / n;
+                integral += (i == 0 || i == n ? 1 : i % 2 ? 4 : 2) * gammaOf(t, s) / s;
+            }
+            const double theta = t.theta0 * std::exp(-integral * (x - 1) / n / 3), temperature = t.theta0 / 3;
+            auto energy = [&](double tt) { return 3 * 8 * kB * tt * Debye3(theta / tt); };
+            const double expected = gammaOf(t, x) / (x * v0) * (energy(temperature) - energy(300));
+            EXPECT_NEAR(ThermalPressure(t, v0, x * v0, temperature).pressure, expected, 1e-9 + 1e-9 * std::abs(expected))
+                << int(t.model) << " x " << x;
+        }
+}
+
 TEST(EosThermal, SpezialeLawTendsToThePowerLawAsQ1Vanishes) {
     ThermalParameters speziale{ThermalModel::Speziale, 8, 773, 1.524, 0, 0, 0, 1.65, 1e-7, 0};
     ThermalParameters power{ThermalModel::PowerLaw, 8, 773, 1.524, 1.65, 0, 0, 0, 0, 0};
