@@ -26,7 +26,7 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-int EosCommand(int argc, char** argv) {
+int EosCommand(int argc, char** argv, const EosPlotter& plotter) {
     CLI::App app{"zantrel-cli eos fits an equation of state to the volumes and pressures of a summary table "
                  "(zantrel-cli --summary with --calibrant, or a column of your own), weighted by effective "
                  "variances, with the influence of each point.",
@@ -46,15 +46,17 @@ int EosCommand(int argc, char** argv) {
     app.add_option("--fix-v0", fixV0, "holds V0 at this volume (A^3)");
     app.add_flag("--json", json, "also write the fit beside the summary (SUMMARY.eos.json)");
     app.add_flag("--export", exports, "also write the series in EosFit7's format beside the summary (SUMMARY.eosfit.dat)");
-    app.add_flag("--plot", plot)->group("");
+    app.add_flag("--plot", plot,
+                 "also draw P-V with the fit, F-f, the K0-K0' ellipses and the influence of each point "
+                 "beside the summary (SUMMARY.eos.svg); in a build with Qt");
     app.add_option("SUMMARY", summary, "the summary table (CSV)")->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     }
-    if (plot) {
-        std::cerr << "zantrel-cli eos: --plot: the equation-of-state plots are not drawn yet; --json holds their tables\n";
+    if (plot && !plotter) {
+        std::cerr << "zantrel-cli eos: --plot: this zantrel-cli was built without Qt 6 (Gui, Svg) and draws no plots\n";
         return 2;
     }
     try {
@@ -63,6 +65,7 @@ int EosCommand(int argc, char** argv) {
         const eos::EosFit fit = eos::FitEos({*eos::FormFromName(form), series.points, fixV0});
         std::cout << EosFitText(fit, series);
         if (json) WriteFileAtomically(SiblingPath(summary, ".eos.json"), EosFitJson(fit, series, summary));
+        if (plot) WriteFileAtomically(SiblingPath(summary, ".eos.svg"), plotter(fit));
         if (exports) WriteFileAtomically(SiblingPath(summary, ".eosfit.dat"), EosFit7Data(series, summary));
     } catch (const std::exception& e) {
         std::cerr << summary << ": " << e.what() << "\n";

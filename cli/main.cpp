@@ -123,7 +123,16 @@ int main(int argc, char** argv) {
     // Subcommands before the refinement's options: a data file named "eos" is "./eos".
     if (argc > 1 && std::strcmp(argv[1], "scales") == 0) return cli::ScalesCommand(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "pressure") == 0) return cli::PressureCommand(argc - 1, argv + 1);
-    if (argc > 1 && std::strcmp(argv[1], "eos") == 0) return cli::EosCommand(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "eos") == 0) {
+        cli::EosPlotter plotter;
+#ifdef ZANTREL_HAVE_PLOT
+        plotter = [](const eos::EosFit& fit) {
+            const std::unique_ptr<QObject> gui = plot::StartHeadlessGui();
+            return plot::EosSvg(fit);
+        };
+#endif
+        return cli::EosCommand(argc - 1, argv + 1, plotter);
+    }
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;

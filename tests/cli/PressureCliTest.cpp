@@ -110,6 +110,10 @@ TEST_F(PressureCli, EosFitsTheSampleSeriesAgainstTheCalibrantsPressures) {
     EXPECT_EQ(out_.substr(out_.find("  K0 ="), 40).substr(0, 20), k0.substr(0, 20));
     ASSERT_EQ(Run("eos --form bm3 --fix-v0 74.698 --pressures au.csv mgo.csv"), 0) << err_;
     EXPECT_NE(out_.find("(fixed)"), std::string::npos);
+#ifdef ZANTREL_HAVE_PLOT
+    ASSERT_EQ(Run("eos --plot --pressures au.csv mgo.csv"), 0) << err_;
+    EXPECT_NE(Read("mgo.eos.svg").find("K0–K0′: 68.3 % and 95.4 % regions"), std::string::npos);
+#endif
     EXPECT_EQ(Run("eos mgo.csv"), 1);  // the sample's own table has no pressures
     EXPECT_NE(err_.find("no pressure column"), std::string::npos);
     EXPECT_EQ(Run("eos --pressures mgo.csv au.csv --pressure-column pressure_x"), 1);

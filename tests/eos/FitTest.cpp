@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 
+#include "eos/Curve.h"
 #include "eos/Fit.h"
 
 namespace zantrel::eos {
@@ -109,6 +110,23 @@ TEST(EosFit, FixedV0AndRefusals) {
     EXPECT_THROW(FitEos({Form::BM3, Series(6, 0, 0), std::nullopt}), std::runtime_error);
     std::vector<SeriesPoint> same(6, SeriesPoint{1, 0.1, 40, 0.01});
     EXPECT_THROW(FitEos({Form::BM3, same, std::nullopt}), std::runtime_error);
+}
+
+TEST(EosFit, TheCurvesBandFollowsTheCovariance) {
+    std::mt19937_64 random(3);
+    // BM2 with V0 held: P is K0 times a function of V, so sigma(P) = P / K0 sigma(K0).
+    const EosFit bm2 = FitEos({Form::BM2, Scattered(Series(8, 0.1, 0), random), 40.0});
+    const std::vector<CurvePoint> curve = FittedCurve(bm2, 30);
+    ASSERT_EQ(curve.size(), 30u);
+    EXPECT_EQ(curve.front().volume, 40);
+    EXPECT_EQ(curve.front().sigma, 0);
+    for (const CurvePoint& c : curve)
+        EXPECT_NEAR(c.sigma, c.pressure / bm2.cold.k0 * bm2.parameters[1].sigma, 1e-6 * (c.sigma + 1e-3)) << c.volume;
+    // With V0 refined the band is widest where the data end, not at V0.
+    const EosFit bm3 = FitEos({Form::BM3, Scattered(Series(12, 0.1, 0.01), random), std::nullopt});
+    const std::vector<CurvePoint> free = FittedCurve(bm3, 50);
+    EXPECT_GT(free.back().sigma, free[free.size() / 2].sigma);
+    EXPECT_GT(free.front().sigma, 0);
 }
 
 }  // namespace
