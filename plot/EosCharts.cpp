@@ -10,11 +10,18 @@ namespace {
 
 using Line = std::vector<std::pair<double, double>>;
 
-Panel PressureVolume(const eos::EosFit& fit, const std::vector<eos::CurvePoint>& curve) {
+Panel Titled(const QString& title, const QString& x, const QString& y, bool zeroLine) {
     Panel panel;
-    panel.title = QStringLiteral("P–V with the fit and its 1σ band");
-    panel.xTitle = QStringLiteral("V (Å³)");
-    panel.yTitle = QStringLiteral("P (GPa)");
+    panel.title = title;
+    panel.xTitle = x;
+    panel.yTitle = y;
+    panel.zeroLine = zeroLine;
+    return panel;
+}
+
+Panel PressureVolume(const eos::EosFit& fit, const std::vector<eos::CurvePoint>& curve) {
+    Panel panel = Titled(QStringLiteral("P–V with the fit and its 1σ band"), QStringLiteral("V (Å³)"),
+                         QStringLiteral("P (GPa)"), true);
     for (std::size_t i = 0; i < fit.points.size(); ++i) {
         const eos::PointInfluence& p = fit.points[i];
         panel.markers.push_back({p.volume, p.pressure, p.sigmaEffective, 3.5, p.flaggedFit || p.flaggedParameters, {}, int(i)});
@@ -31,11 +38,8 @@ Panel PressureVolume(const eos::EosFit& fit, const std::vector<eos::CurvePoint>&
 }
 
 Panel StrainPanel(const eos::EosFit& fit, const std::vector<eos::CurvePoint>& curve) {
-    Panel panel;
-    panel.title = QStringLiteral("F–f: normalised pressure against Eulerian strain");
-    panel.xTitle = QStringLiteral("f_E");
-    panel.yTitle = QStringLiteral("F_E (GPa)");
-    panel.zeroLine = false;
+    Panel panel = Titled(QStringLiteral("F–f: normalised pressure against Eulerian strain"), QStringLiteral("f_E"),
+                         QStringLiteral("F_E (GPa)"), false);
     for (std::size_t i = 0; i < fit.strain.size(); ++i) {
         const eos::StrainPoint& s = fit.strain[i];
         panel.markers.push_back({s.f, s.normalisedPressure, s.sigmaNormalisedPressure, 3.5, false, {}, int(i)});
@@ -49,11 +53,8 @@ Panel StrainPanel(const eos::EosFit& fit, const std::vector<eos::CurvePoint>& cu
 }
 
 Panel EllipsePanel(const eos::EosFit& fit) {
-    Panel panel;
-    panel.title = QStringLiteral("K0–K0′: 68.3 % and 95.4 % regions");
-    panel.xTitle = QStringLiteral("K0 (GPa)");
-    panel.yTitle = QStringLiteral("K0′");
-    panel.zeroLine = false;
+    Panel panel = Titled(QStringLiteral("K0–K0′: 68.3 % and 95.4 % regions"), QStringLiteral("K0 (GPa)"),
+                         QStringLiteral("K0′"), false);
     panel.markers.push_back({fit.cold.k0, fit.cold.k0p, 0, 3.5, false, {}, -1});
     for (const eos::Ellipse& e : fit.ellipses) panel.curves.push_back(e.points);
     FitRanges(panel);
@@ -61,10 +62,8 @@ Panel EllipsePanel(const eos::EosFit& fit) {
 }
 
 Panel InfluencePanel(const eos::EosFit& fit) {
-    Panel panel;
-    panel.title = QStringLiteral("Influence: Rstudent against leverage");
-    panel.xTitle = QStringLiteral("leverage");
-    panel.yTitle = QStringLiteral("Rstudent");
+    Panel panel = Titled(QStringLiteral("Influence: Rstudent against leverage"), QStringLiteral("leverage"),
+                         QStringLiteral("Rstudent"), true);
     panel.xLimits = {fit.leverageLimit};
     panel.yLimits = {-fit.rStudentLimit, fit.rStudentLimit};
     for (std::size_t i = 0; i < fit.points.size(); ++i) {
