@@ -41,7 +41,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
         "zantrel-cli refines lattice parameters from indexed powder-diffraction peak positions.\n"
         "Each FILE is refined with the settings below; a data file whose title line ends in '*'\n"
         "carries a header line that overrides them for that file only. The report is written\n"
-        "beside each data file, its extension replaced by .out (run1.dat gives run1.out).",
+        "beside each data file, its extension replaced by .out (run1.dat gives run1.out).\n"
+        "Subcommands, each with --help: 'zantrel-cli scales' lists the calibrant scales, 'zantrel-cli\n"
+        "pressure' gives a volume's pressure on them, 'zantrel-cli eos SUMMARY.csv' fits an equation of state.",
         "zantrel-cli"};
     std::string system = SystemName(s.system), data = QuantityName(s.data), minimise = QuantityName(s.minimised);
     const auto systems = SystemNames();
