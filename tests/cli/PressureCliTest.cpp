@@ -44,6 +44,18 @@ TEST_F(PressureCli, CalibrantColumnsAgreeWithTheScaleAndRefusalsFailTheFile) {
     const std::string json = Read("au.json");
     EXPECT_NE(json.find("\"pressure\": {"), std::string::npos);
     EXPECT_NE(json.find("\"error\": \"re-zha2004: Re is hexagonal"), std::string::npos);
+    // The pressure member as the schema describes it, refused scale and all.
+    const std::string python = PythonWith("jsonschema");
+    if (!python.empty()) {
+        EXPECT_EQ(RunPython(python, R"(
+import json, jsonschema
+schema = json.load(open(')" + std::string(ZANTREL_EXAMPLES) + R"(/../docs/json-schema.json'))
+doc = json.load(open('au.json'))
+jsonschema.validate(doc, schema, cls=jsonschema.Draft202012Validator)
+print(doc['pressure']['scales'][1]['pressure'])
+)"), 0) << err_;
+        EXPECT_EQ(out_, "None\n");
+    }
     // Silicon is far outside gold's range: refused, not extrapolated.
     EXPECT_EQ(Run("-q --calibrant au-fei2007-vinet si.dat"), 1);
     EXPECT_NE(err_.find("outside the range"), std::string::npos) << err_;
