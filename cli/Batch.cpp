@@ -13,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "cli/Calibrants.h"
 #include "export/ReportFile.h"
 #ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
@@ -69,6 +70,8 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
             return plot::ResultsSvg(f.results);
         });
 #endif
+        if (!options.calibrants.empty() && r.status == RunStatus::Ok)
+            r.pressure = PressuresOfCell(r.results, options.calibrants, options.temperature, options.sigmaTemperature);
         if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;

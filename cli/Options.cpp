@@ -5,8 +5,12 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
+#include <optional>
 #include <thread>
+
+#include "cli/Calibrants.h"
 
 namespace zantrel::cli {
 
@@ -37,7 +41,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
         "zantrel-cli refines lattice parameters from indexed powder-diffraction peak positions.\n"
         "Each FILE is refined with the settings below; a data file whose title line ends in '*'\n"
         "carries a header line that overrides them for that file only. The report is written\n"
-        "beside each data file, its extension replaced by .out (run1.dat gives run1.out).",
+        "beside each data file, its extension replaced by .out (run1.dat gives run1.out).\n"
+        "Subcommands, each with --help: 'zantrel-cli scales' lists the calibrant scales, 'zantrel-cli\n"
+        "pressure' gives a volume's pressure on them, 'zantrel-cli eos SUMMARY.csv' fits an equation of state.",
         "zantrel-cli"};
     std::string system = SystemName(s.system), data = QuantityName(s.data), minimise = QuantityName(s.minimised);
     const auto systems = SystemNames();
@@ -89,6 +95,19 @@ int ParseOptions(int argc, char** argv, Options& options) {
     // it cannot have them, not that the option does not exist.
     app.add_flag("--plot", options.plot)->group("");
 #endif
+    std::string calibrants, scaleFile;
+    std::optional<double> v0;
+    app.add_option("--calibrant", calibrants,
+                   "the pressure of each refined cell on these calibrant scales, NAME[,NAME...] "
+                   "(zantrel-cli scales lists them): columns of --summary, a member of --json, lines of "
+                   "--print-cell");
+    app.add_option("--temperature", options.temperature, "temperature of the calibrant in K (with --calibrant)")
+        ->check(CLI::Range(1.0, 1e5))
+        ->capture_default_str();
+    app.add_option("--sigma-temperature", options.sigmaTemperature, "its standard error in K")
+        ->check(CLI::Range(0.0, 1e5));
+    app.add_option("--scales", scaleFile, "a scale file (JSON, as eos/scales.json) adding to the built-in scales");
+    app.add_option("--v0", v0, "replaces the calibrants' V0 by this volume measured at ambient conditions (A^3 per cell)");
     std::vector<std::string> arguments;
     app.add_option("FILE", arguments,
                    "data files to refine; @LIST reads the file names from the lines of LIST, and a "
@@ -105,6 +124,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
         return 2;
     }
 #endif
+    try {
+        if (!calibrants.empty()) options.calibrants = ResolveScales(SplitNames(calibrants), scaleFile, v0);
+        else if (v0 || !scaleFile.empty()) throw std::runtime_error("--v0 and --scales go with --calibrant");
+    } catch (const std::exception& e) {
+        std::cerr << "zantrel-cli: " << e.what() << "\n";
+        return 2;
+    }
     try {
         options.files = ExpandFileArguments(arguments);
     } catch (const std::exception& e) {

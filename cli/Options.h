@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "eos/Scale.h"
 #include "run/Run.h"
 
 namespace zantrel::cli {
@@ -21,6 +22,10 @@ struct Options {
     bool extended = false;  // every run in extended precision, none checked in double
     bool plot = false;    // an SVG of the residual and influence plots beside each report,
                           // and of the series beside the summary table
+    // --calibrant: the scales whose pressure each refined cell is given, resolved
+    // (--scales, --v0 applied), at the temperature and its sigma (K).
+    std::vector<eos::Scale> calibrants;
+    double temperature = 300, sigmaTemperature = 0;
 };
 
 // Parses argv; returns the exit code to use now (help, usage error), or -1 to run.

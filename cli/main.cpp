@@ -20,6 +20,7 @@
 #include "export/ReportFile.h"
 #include "cli/Batch.h"
 #include "cli/Options.h"
+#include "cli/Subcommands.h"
 #ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
 #endif
@@ -44,6 +45,21 @@ void PrintCell(const FileResult& f) {
                   << FixedField(q.estimate.sigma, 10, 6) << "\n";
     std::cout << "  volume = " << FixedField(r.volume.value, 12, 4) << "  sigma " << FixedField(r.volume.sigma, 10, 4)
               << "\n";
+    if (!f.pressure) return;
+    for (const CalibrantPressure& c : f.pressure->scales) {
+        if (c.pressure)
+            std::cout << "  P " << c.scale << " = " << FixedField(*c.pressure, 10, 3) << "  sigma " << FixedField(*c.sigma, 8, 3)
+                      << " GPa\n";
+        else
+            std::cout << "  P " << c.scale << ": " << c.error << "\n";
+    }
+}
+
+// The scale names of the summary's pressure columns.
+std::vector<std::string> CalibrantNames(const cli::Options& options) {
+    std::vector<std::string> names;
+    for (const auto& s : options.calibrants) names.push_back(s.name);
+    return names;
 }
 
 // "  1234/10000 files, 3 failed" on one line of a terminal, redrawn a few times a
@@ -104,6 +120,19 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     mallopt(M_TOP_PAD, 4 << 20);
 #endif
+    // Subcommands before the refinement's options: a data file named "eos" is "./eos".
+    if (argc > 1 && std::strcmp(argv[1], "scales") == 0) return cli::ScalesCommand(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "pressure") == 0) return cli::PressureCommand(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "eos") == 0) {
+        cli::EosPlotter plotter;
+#ifdef ZANTREL_HAVE_PLOT
+        plotter = [](const eos::EosFit& fit) {
+            const std::unique_ptr<QObject> gui = plot::StartHeadlessGui();
+            return plot::EosSvg(fit);
+        };
+#endif
+        return cli::EosCommand(argc - 1, argv + 1, plotter);
+    }
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
@@ -127,6 +156,14 @@ int main(int argc, char** argv) {
             progress.Clear();
             std::cout << r.file << ": report written to " << r.report << "\n";
         }
+        // A scale that refuses the cell fails the file, which keeps its report and row.
+        if (r.pressure)
+            for (const CalibrantPressure& c : r.pressure->scales)
+                if (!c.error.empty()) {
+                    ++failures;
+                    progress.Clear();
+                    std::cerr << r.file << ": " << c.error << "\n";
+                }
         if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);
         progress.Update(index + 1, failures);
     };
@@ -134,7 +171,7 @@ int main(int argc, char** argv) {
     progress.Clear();
     if (!options.summary.empty()) {
         try {
-            WriteFileAtomically(options.summary, SummaryCsv(results));
+            WriteFileAtomically(options.summary, SummaryCsv(results, CalibrantNames(options)));
         } catch (const std::exception& e) {
             ++failures;
             std::cerr << options.summary << ": " << e.what() << "\n";

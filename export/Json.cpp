@@ -246,6 +246,27 @@ std::string JsonString(const std::string& bytes) {
     return out + "\"";
 }
 
+namespace {
+
+void Pressure(Writer& w, const PressureRecord& p) {
+    w.Open("pressure", '{');
+    w.Member("temperature", Number(p.temperature));
+    w.Member("sigma_temperature", Number(p.sigmaTemperature));
+    w.Open("scales", '[');
+    for (const CalibrantPressure& c : p.scales)
+        w.Element(Inline({{"scale", JsonString(c.scale)},
+                          {"reference", JsonString(c.reference)},
+                          {"pressure", Number(c.pressure)},
+                          {"sigma", Number(c.sigma)},
+                          {"sigma_scale", Number(c.sigmaScale)},
+                          {"bulk_modulus", Number(c.bulkModulus)},
+                          {"error", c.error.empty() ? "null" : JsonString(c.error)}}));
+    w.Close(']');
+    w.Close('}');
+}
+
+}  // namespace
+
 std::string JsonText(const FileResult& f) {
     const Results& r = f.results;
     Writer w;
@@ -276,6 +297,7 @@ std::string JsonText(const FileResult& f) {
         Refinement(w, r);
         w.Close('}');
     }
+    if (f.pressure) Pressure(w, *f.pressure);
     w.Close('}');
     return w.Text();
 }

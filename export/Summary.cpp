@@ -2,6 +2,7 @@
 
 #include "export/Documents.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "export/Format.h"
@@ -43,8 +44,32 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string SummaryCsv(const std::vector<FileResult>& results) {
-    std::string out = std::string(Header) + "\n";
+namespace {
+
+// The pressure columns of one row: empty where the scale refused the cell or the file
+// has no cell.
+std::string PressureFields(const FileResult& f, const std::vector<std::string>& calibrants) {
+    std::string out;
+    std::optional<double> lowest, highest;
+    for (std::size_t i = 0; i < calibrants.size(); ++i) {
+        const CalibrantPressure* c = f.pressure && i < f.pressure->scales.size() ? &f.pressure->scales[i] : nullptr;
+        out += "," + (c ? Optional(c->pressure) : "") + "," + (c ? Optional(c->sigma) : "");
+        if (c && c->pressure) {
+            lowest = lowest ? std::min(*lowest, *c->pressure) : *c->pressure;
+            highest = highest ? std::max(*highest, *c->pressure) : *c->pressure;
+        }
+    }
+    if (calibrants.size() > 1) out += "," + (lowest ? Number(*highest - *lowest) : "");
+    return out;
+}
+
+}  // namespace
+
+std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector<std::string>& calibrants) {
+    std::string out = Header;
+    for (const std::string& name : calibrants) out += ",pressure_" + name + ",sigma_pressure_" + name;
+    if (calibrants.size() > 1) out += ",pressure_spread";
+    out += "\n";
     for (const FileResult& f : results) {
         const Results& r = f.results;
         std::string row = CsvField(f.file) + ",";
@@ -76,7 +101,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
             case RunStatus::Halted: row += "halted"; break;
             case RunStatus::Failed: row += CsvField(OneLine(f.error)); break;
         }
-        out += row + "\n";
+        out += row + PressureFields(f, calibrants) + "\n";
     }
     return out;
 }

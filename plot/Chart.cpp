@@ -41,6 +41,8 @@ void FitRanges(Panel& panel) {
         y.Add(m.y - m.errorY);
         y.Add(m.y + m.errorY);
     }
+    for (const auto& curve : panel.curves)
+        for (const auto& [cx, cy] : curve) x.Add(cx), y.Add(cy);
     for (double v : panel.xLimits) x.Add(v);
     for (double v : panel.yLimits) y.Add(v);
     if (panel.band) {

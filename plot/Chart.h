@@ -24,6 +24,8 @@ struct Panel {
     std::vector<Marker> markers;
     std::vector<double> xLimits, yLimits;  // dashed lines at these values
     std::optional<std::pair<double, double>> band;  // a shaded horizontal band, low to high
+    // Lines through data points, drawn in order; the first solid, the others dashed.
+    std::vector<std::vector<std::pair<double, double>>> curves;
     bool zeroLine = true;
     bool bars = false;  // markers drawn as bars rising from y = 0
     // The data range shown; FitRanges sets it from everything the panel draws.

@@ -72,6 +72,17 @@ void DrawGuides(QPainter& p, const Panel& panel, const Frame& frame, const Color
         const double x = frame.ToPixel(v, 0).x();
         p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
     }
+    for (std::size_t i = 0; i < panel.curves.size(); ++i) {
+        p.setPen(QPen(colors.point, i == 0 ? 1.5 : 1, i == 0 ? Qt::SolidLine : Qt::DashLine));
+        QPainterPath path;
+        for (std::size_t k = 0; k < panel.curves[i].size(); ++k) {
+            const QPointF at = frame.ToPixel(panel.curves[i][k].first, panel.curves[i][k].second);
+            if (k == 0) path.moveTo(at);
+            else path.lineTo(at);
+        }
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+    }
 }
 
 void DrawMarkers(QPainter& p, const Panel& panel, const Frame& frame, const Colors& colors) {

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QSvgGenerator>
 
+#include "plot/EosCharts.h"
+
 namespace zantrel::plot {
 
 namespace {
@@ -53,6 +55,10 @@ std::string ResultsSvg(const Results& results) {
 
 std::string SeriesSvg(const std::vector<SeriesRun>& runs) {
     return Bytes(PageSvg(SeriesPage(runs), PageSize, LightColors(), QStringLiteral("Refined parameters")));
+}
+
+std::string EosSvg(const eos::EosFit& fit) {
+    return Bytes(PageSvg(EosPage(fit), PageSize, LightColors(), QStringLiteral("Equation of state")));
 }
 
 std::unique_ptr<QObject> StartHeadlessGui() {

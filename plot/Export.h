@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "eos/Fit.h"
 #include "plot/Charts.h"
 #include "plot/Draw.h"
 
@@ -27,6 +28,8 @@ QImage PageImage(const Page& page, const QSize& size = PageSize, const Colors& c
 // bytes for the command line's files.
 std::string ResultsSvg(const Results& results);
 std::string SeriesSvg(const std::vector<SeriesRun>& runs);
+// The charts of an equation-of-state fit (plot/EosCharts.h).
+std::string EosSvg(const eos::EosFit& fit);
 
 // A QGuiApplication on the offscreen platform, unless QT_QPA_PLATFORM names another
 // or the program already has one (then null). Keep it alive while drawing.

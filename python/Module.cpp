@@ -4,6 +4,7 @@
 
 #include "run/Run.h"
 #include "python/Arguments.h"
+#include "python/Eos.h"
 #include "python/Result.h"
 
 namespace py = pybind11;
@@ -117,13 +118,15 @@ PYBIND11_MODULE(zantrel, module) {
     module.doc() =
         "Refinement of lattice parameters from indexed powder-diffraction peaks (d spacings, "
         "2-theta or energies).\n\nrefine(hkl, values, system=...) refines arrays, refine_file(path) a "
-        "data file; both return a Result.";
+        "data file; both return a Result. pressure(volume, scale=...) gives a calibrant's pressure, "
+        "scales() lists the scales, fit_eos(p, sigma_p, v, sigma_v) fits an equation of state.";
     py::options options;
     options.disable_function_signatures();  // the docstrings give them, with the defaults as the CLI's
     py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
     module.attr("RefinementError").attr("__doc__") =
         "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
     BindResult(module);
+    BindEos(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,

@@ -1,7 +1,7 @@
 """Refinement of lattice parameters from indexed powder-diffraction peaks."""
 
 import os
-from typing import Literal, NamedTuple, Optional, Sequence, Union
+from typing import Any, Dict, List, Literal, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -102,3 +102,26 @@ def refine_file(
     full_diagnostics: bool = False,
     report: Optional[PathArg] = None,
 ) -> Result: ...
+
+def scales(scale_file: Optional[str] = None) -> List[Dict[str, Any]]: ...
+
+def pressure(
+    volume: npt.ArrayLike,
+    sigma_volume: npt.ArrayLike = 0.0,
+    *,
+    scale: str,
+    temperature: float = 300.0,
+    sigma_temperature: float = 0.0,
+    v0: Optional[float] = None,
+    scale_file: Optional[str] = None,
+) -> Dict[str, npt.NDArray[np.float64]]: ...
+
+def fit_eos(
+    p: npt.ArrayLike,
+    sigma_p: npt.ArrayLike,
+    v: npt.ArrayLike,
+    sigma_v: npt.ArrayLike,
+    *,
+    form: Literal["bm2", "bm3", "bm4", "vinet"] = "bm3",
+    fix_v0: Optional[float] = None,
+) -> Dict[str, Any]: ...

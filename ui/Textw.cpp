@@ -16,7 +16,9 @@
 #include <QStatusBar>
 #include <QSplitter>
 #include <QTextBlock>
+#include <QVBoxLayout>
 
+#include "ui/CalibrantBar.h"
 #include "ui/FindDialogs.h"
 #include "ui/PlotView.h"
 #include "ui/ProgramIcon.h"
@@ -65,10 +67,17 @@ TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
     Memo1->setPalette(palette);
     // The plots sit beside the report once a run has given some.
     PlotView1 = new TPlotView(this);
-    PlotView1->hide();
+    CalibrantBar1 = new TCalibrantBar(this);
+    auto* beside = new QWidget(this);
+    auto* column = new QVBoxLayout(beside);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(CalibrantBar1);
+    column->addWidget(PlotView1, 1);
+    plots_ = beside;
+    plots_->hide();
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(Memo1);
-    splitter->addWidget(PlotView1);
+    splitter->addWidget(plots_);
     splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
     connect(PlotView1, &TPlotView::ReflectionClicked, this, &TTextWForm::PlotView1ReflectionClick);
@@ -142,14 +151,17 @@ void TTextWForm::LoadFromFile(const QString& path) {
 
 void TTextWForm::HidePlots() {
     PlotView1->Clear();
-    PlotView1->hide();
+    CalibrantBar1->Clear();
+    plots_->hide();
     MenuFileSavePlot->setEnabled(false);
 }
 
 void TTextWForm::ShowResults(const Results& results) {
     PlotView1->ShowResults(results);
     const bool shown = !PlotView1->IsEmpty();
-    PlotView1->setVisible(shown);
+    if (shown) CalibrantBar1->ShowCell(results);
+    else CalibrantBar1->Clear();
+    plots_->setVisible(shown);
     MenuFileSavePlot->setEnabled(shown);
     // Room for both: the report's columns and two plots side by side.
     if (shown && isVisible() && width() < 1100) resize(1100, std::max(height(), 640));

@@ -14,6 +14,7 @@ class QPlainTextEdit;
 
 namespace zantrel {
 
+class TCalibrantBar;
 class TFindDialog;
 class TPlotView;
 class TReplaceDialog;
@@ -73,6 +74,7 @@ public:
     TFindDialog* FindDialog1;
     TReplaceDialog* ReplaceDialog1;
     TPlotView* PlotView1;
+    TCalibrantBar* CalibrantBar1;  // above the plots, shown with them
     FileDialog SavePlotDialog;
 
     QAction* MenuFileNew;
@@ -97,6 +99,7 @@ private:
 
     Platform& platform_;
     TextEncoding encoding_ = TextEncoding::Windows1252;
+    QWidget* plots_ = nullptr;  // the calibrant bar over the plot view, beside the report
 };
 
 }  // namespace zantrel

@@ -5,6 +5,9 @@
 #include <memory>
 
 #include <QPlainTextEdit>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +16,9 @@
 
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/UiTests.h"
+#include "eos/Pressure.h"
+#include "run/Run.h"
+#include "ui/CalibrantBar.h"
 #include "ui/PlotView.h"
 #include "ui/ReportRows.h"
 #include "ui/Setup.h"
@@ -34,9 +40,10 @@ class PlotViewTest : public QObject {
     std::unique_ptr<Windows> w;
 
     // Runs the diopside example from the main window, as the user does.
-    void RunDiopside() {
-        const QString data = w->dir.filePath(QStringLiteral("diopside.dat"));
-        WriteBytes(data, ReadBytes(QStringLiteral(ZANTREL_EXAMPLES "/diopside_2theta.dat")));
+    void RunDiopside() { RunExample(QStringLiteral("diopside_2theta.dat")); }
+    void RunExample(const QString& name) {
+        const QString data = w->dir.filePath(QFileInfo(name).fileName());
+        WriteBytes(data, ReadBytes(QStringLiteral(ZANTREL_EXAMPLES "/") + name));
         w->platform.OpenAnswers << data;
         w->form.ButtonRun->click();
         QVERIFY(QTest::qWaitForWindowExposed(&w->textForm));
@@ -101,6 +108,27 @@ private slots:
         QVERIFY(!View()->isVisible());
         QVERIFY(!w->textForm.MenuFileSavePlot->isEnabled());
         QCOMPARE(ReflectionLine(QStringLiteral("no table here\n  1   1 1 1\n"), 0), -1);
+    }
+
+    void aChosenCalibrantGivesThePressureOfTheCell() {
+        RunDiopside();
+        TCalibrantBar* bar = w->textForm.CalibrantBar1;
+        QVERIFY(bar->isVisible());
+        QVERIFY(bar->Pressure1->text().isEmpty());
+        bar->Calibrant1->setCurrentText(QStringLiteral("au-fei2007-vinet"));
+        QCOMPARE(bar->Pressure1->text(), QStringLiteral("Au is cubic; the cell was refined monoclinic"));
+        // Gold made at 30 GPa on that scale; the choice stays for the next run.
+        RunExample(QStringLiteral("pressure/au_30GPa.dat"));
+        const QByteArray bytes = ReadBytes(QStringLiteral(ZANTREL_EXAMPLES "/pressure/au_30GPa.dat"));
+        const Results gold = RunRefinement(MemoryRequest({}, bytes.toStdString())).results;
+        const std::vector<eos::Scale> scales = eos::BuiltInScales();
+        const eos::PressureResult p = eos::Pressure(*eos::FindScale(scales, "au-fei2007-vinet"),
+                                                    {double(gold.volume.value), double(gold.volume.sigma), 300, 0});
+        QCOMPARE(bar->Pressure1->text(),
+                 QStringLiteral("P = %1 ± %2 GPa at 300 K").arg(p.pressure, 0, 'f', 3).arg(p.sigma, 0, 'f', 3));
+        QVERIFY(std::abs(p.pressure - 30) < 0.3);
+        w->textForm.MenuFileNewClick();
+        QVERIFY(bar->Pressure1->text().isEmpty());
     }
 
     void darkPaletteGivesADarkPlot() {
