@@ -64,6 +64,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("-f,--full-diagnostics", s.fullDiagnostics,
                  "list the regression diagnostics of every reflection, not only the influential ones");
     app.add_option("-o,--output", options.output, "report path (only with a single FILE)");
+    app.add_option("--output-dir", options.outputDir,
+                   "write every output into DIR (created if missing) instead of beside the data "
+                   "files, each named after its data file; a --summary without a folder goes there too");
+    app.add_flag("--force", options.force,
+                 "replace a CIF, JSON, SVG or summary file of the same name that zantrel-cli did not write");
     app.add_flag("--print-cell", options.printCell,
                  "also print the refined cell, its sigmas and the volume to standard output");
     app.add_flag("-q,--quiet", options.quiet, "print only errors");
@@ -122,6 +127,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
         std::cerr << "zantrel-cli: --output names the report of a single data file\n";
         return 2;
     }
+    if (!options.output.empty() && !options.outputDir.empty()) {
+        std::cerr << "zantrel-cli: --output and --output-dir both name where the report goes; give one\n";
+        return 2;
+    }
+    if (!options.outputDir.empty() && !options.summary.empty() &&
+        !std::filesystem::path(options.summary).has_parent_path())
+        options.summary = (std::filesystem::path(options.outputDir) / options.summary).string();
     s.system = systems.at(system);
     s.data = kinds.at(data);
     s.minimised = minimised.at(minimise);

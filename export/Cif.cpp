@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "export/Format.h"
+#include "export/Origin.h"
 
 namespace zantrel {
 
@@ -127,7 +128,7 @@ std::string CifText(const FileResult& f) {
     // assumed error of the measurement.
     const double scale = std::max(1.0, r.sigmaFit);
     std::string out = "#\\#CIF_1.1\n";
-    out += "# Lattice parameters refined by zantrel-cli from " + Printable(f.file) + "\n";
+    out += std::string(OriginMark(Document::Cif)) + " from " + Printable(f.file) + "\n";
     out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
     out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
     out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +

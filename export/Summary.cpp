@@ -5,14 +5,16 @@
 #include <cmath>
 
 #include "export/Format.h"
+#include "export/Origin.h"
 
 namespace zantrel {
 
 namespace {
 
-// Plain ASCII names without spaces, so every tool can take them as column names.
-constexpr const char* Header =
-    "file,system,n_reflections,a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
+// Plain ASCII names without spaces, so every tool can take them as column names. The
+// first of them are the mark of a summary written here.
+constexpr const char* Columns =
+    "a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
     "gamma,sigma_gamma,volume,sigma_volume,zero_shift,sigma_zero_shift,sigmafit,n_flagged,system_requested,"
     "refinement_steps,path,fallback_reason,status";
 
@@ -44,7 +46,7 @@ std::string CsvField(const std::string& text) {
 }
 
 std::string SummaryCsv(const std::vector<FileResult>& results) {
-    std::string out = std::string(Header) + "\n";
+    std::string out = std::string(OriginMark(Document::Summary)) + Columns + "\n";
     for (const FileResult& f : results) {
         const Results& r = f.results;
         std::string row = CsvField(f.file) + ",";
