@@ -8,6 +8,8 @@
 #include <map>
 #include <thread>
 
+#include "export/Format.h"
+
 namespace zantrel::cli {
 
 namespace {
@@ -51,11 +53,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_option("-k,--data", data, "what the reflection lines hold: 2theta, d or energy")
         ->transform(CLI::IsMember(kinds, CLI::ignore_case))
         ->capture_default_str();
+    // The defaults in full: a stream's six digits would show 1.54059 for 1.540593.
     app.add_option("-l,--wavelength", s.wavelength, "X-ray wavelength in angstrom")
-        ->capture_default_str();
+        ->default_str(FormatShortest(s.wavelength));
     app.add_option("-b,--beam", s.beam2Theta,
                    "detector angle 2-theta in degrees of energy-dispersive data")
-        ->capture_default_str();
+        ->default_str(FormatShortest(s.beam2Theta));
     app.add_option("-m,--minimise", minimise,
                    "quantity whose squared residuals are minimised: d, 2theta, energy or q")
         ->transform(CLI::IsMember(minimised, CLI::ignore_case))
@@ -99,10 +102,16 @@ int ParseOptions(int argc, char** argv, Options& options) {
                    "data files to refine; @LIST reads the file names from the lines of LIST, and a "
                    "quoted pattern such as 'data/*.dat' is expanded by the program")
         ->required();
+    app.set_version_flag("--version", "zantrel-cli " ZANTREL_VERSION);
+    app.footer(
+        "Exit status: 0 when every file was refined, 1 when any file failed (the\n"
+        "other files still run), 2 for a usage error, before any file is refined.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // CLI11 prints the help, the version or the error; its own codes (105 for a value
+        // not allowed, 106 for a missing FILE, ...) are one usage error to a script.
+        return app.exit(e) == 0 ? 0 : 2;
     }
 #ifndef ZANTREL_HAVE_PLOT
     if (options.plot) {

@@ -123,6 +123,7 @@ PYBIND11_MODULE(zantrel, module) {
     py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
     module.attr("RefinementError").attr("__doc__") =
         "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
+    module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),

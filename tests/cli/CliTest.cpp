@@ -199,6 +199,22 @@ TEST_F(CliTest, ADocumentThatWouldReplaceTheDataFileIsRefused) {
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
+// Scripts tell the three outcomes apart: all refined, a file failed, a usage error
+// (whichever of CLI11's own codes lies behind it).
+TEST_F(CliTest, ExitStatusIsZeroOneOrTwo) {
+    std::string data = Write("run1.dat", Silicon(true));
+    EXPECT_EQ(Run(data), 0) << err_;
+    EXPECT_EQ(Run(data + " " + (dir_ / "missing.dat").string()), 1);
+    for (const std::string usage : {"--no-such-option " + data, "--system cubik " + data, std::string(), "-j 2 -j 3 " + data,
+                                    "--output-dir " + (dir_ / "o").string() + " -o x.out " + data})
+        EXPECT_EQ(Run(usage), 2) << usage << "\n" << err_;
+    ASSERT_EQ(Run("--version"), 0);
+    EXPECT_EQ(out_, "zantrel-cli " ZANTREL_VERSION "\n");
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_NE(out_.find("2 for a usage error"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("=1.540593"), std::string::npos) << out_;
+}
+
 // Without Qt the help does not offer --plot, and asking for it stops before any run.
 TEST_F(CliTest, PlotOptionIsOfferedOnlyWhereThePlotsAreBuilt) {
     ASSERT_EQ(Run("--help"), 0) << err_;
