@@ -105,8 +105,9 @@ struct Results {
     std::string title;            // the data file's bytes, without a header's '*'
     bool headerLine = false;      // the title announced a header line that set the settings
     bool halted = false;          // too few reflections: no results below this line
-    bool tooManyReflections = false;
+    bool tooManyReflections = false;  // only the first MaxReflections were used
     int obsCount = 0;
+    int reflectionsInFile = 0;  // obsCount, or more when there were too many
     int paramCount = 0;  // refined cell parameters (the zero shift not counted)
 
     CrystalSystem systemRequested = CrystalSystem::Triclinic;

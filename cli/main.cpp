@@ -137,9 +137,12 @@ int main(int argc, char** argv) {
             ++failures;
             progress.Clear();
             std::cerr << r.file << ": " << r.error << "\n";
-        } else if (!options.quiet) {
+        } else {
             progress.Clear();
-            std::cout << r.file << ": report written to " << r.report << "\n";
+            // A run that halted or left reflections out says so even with -q: in a batch
+            // nobody reads the report that alone says it.
+            if (std::string status = StatusText(r); status != "ok") std::cerr << r.file << ": " << status << "\n";
+            if (!options.quiet) std::cout << r.file << ": report written to " << r.report << "\n";
         }
         if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);
         progress.Update(index + 1, failures);

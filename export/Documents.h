@@ -28,6 +28,10 @@ struct FileResult {
 // the Python module name it.
 const char* PrecisionName(const RunPath& path);
 
+// How the run ended, as the summary's status column and the command line's warning say
+// it: "ok", "ok: first 200 of 352 reflections used", "halted: too few reflections",
+// "halted: no reflections read", or the error message.
+std::string StatusText(const FileResult& result);
 std::string SummaryCsv(const std::vector<FileResult>& results);
 std::string CsvField(const std::string& text);
 std::string CifText(const FileResult& result);

@@ -45,6 +45,20 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+std::string StatusText(const FileResult& f) {
+    const Results& r = f.results;
+    switch (f.status) {
+        case RunStatus::Ok:
+            if (!r.tooManyReflections) return "ok";
+            return "ok: first " + std::to_string(r.obsCount) + " of " + std::to_string(r.reflectionsInFile) +
+                   " reflections used";
+        case RunStatus::Halted:
+            return r.obsCount == 0 ? "halted: no reflections read" : "halted: too few reflections";
+        case RunStatus::Failed: break;
+    }
+    return OneLine(f.error);
+}
+
 std::string SummaryCsv(const std::vector<FileResult>& results) {
     std::string out = std::string(OriginMark(Document::Summary)) + Columns + "\n";
     for (const FileResult& f : results) {
@@ -73,12 +87,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
         // A run that failed hands back no path: its row leaves both fields empty.
         if (counted) row += std::string(PrecisionName(f.path)) + "," + CsvField(f.path.fallbackReason) + ",";
         else row += ",,";
-        switch (f.status) {
-            case RunStatus::Ok: row += "ok"; break;
-            case RunStatus::Halted: row += "halted"; break;
-            case RunStatus::Failed: row += CsvField(OneLine(f.error)); break;
-        }
-        out += row + "\n";
+        out += row + CsvField(StatusText(f)) + "\n";
     }
     return out;
 }

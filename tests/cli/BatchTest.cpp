@@ -162,7 +162,7 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     EXPECT_EQ(rows[2][column("status")].rfind("Invalid numeric input; in bad, one.dat, line 2", 0), 0u)
         << rows[2][column("status")];
     EXPECT_EQ(rows[3][column("status")].rfind("File not found", 0), 0u);
-    EXPECT_EQ(rows[4][column("status")], "halted");
+    EXPECT_EQ(rows[4][column("status")], "halted: too few reflections");
     EXPECT_EQ(rows[4][column("n_reflections")], "2");
     EXPECT_EQ(rows[4][column("a")], "");
     EXPECT_EQ(rows[5][column("system")], "monoclinic");

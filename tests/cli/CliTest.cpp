@@ -12,6 +12,7 @@
 
 #include "run/Run.h"
 #include "support/SyntheticData.h"
+#include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
 using namespace zantrel;
@@ -245,12 +246,23 @@ TEST_F(CliTest, OutputOptionNamesTheReportOfOneFile) {
     EXPECT_NE(Run("-o y.txt " + data + " " + data), 0);
 }
 
-TEST_F(CliTest, TooFewReflectionsWriteTheHaltReportAndSucceed) {
+// Early stops keep the report as it always was, succeed, and say so on the terminal
+// (-q too) and in the summary: a halt, an empty file, reflections beyond the 200 used.
+TEST_F(CliTest, EarlyStopsWriteTheirReportsAndSaySo) {
     std::string data = Write("few.dat", "two lines*\r\n1 tt 1.540593 tt n\r\n1 1 1 28.44\r\n2 2 0 47.30\r\n");
-    ASSERT_EQ(Run(data), 0) << err_;
+    std::string empty = Write("empty.dat", "");
+    std::string many = Write("many.dat", zantrel::testfiles::Golden("rutile_mo_over200.dat"));
+    ASSERT_EQ(Run("--summary " + (dir_ / "s.csv").string() + " " + data + " " + empty + " " + many), 0) << err_;
     EXPECT_EQ(Read(dir_ / "few.out"),
               "Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n\r\n"
               "***  Program Halted - not enough data points  ***\r\n");
+    EXPECT_EQ(Read(dir_ / "many.out"), zantrel::testfiles::Golden("rutile_mo_over200.out"));
+    EXPECT_EQ(err_, data + ": halted: too few reflections\n" + empty + ": halted: no reflections read\n" + many +
+                        ": ok: first 200 of 352 reflections used\n");
+    const std::string csv = Read(dir_ / "s.csv");
+    for (const char* status : {",halted: too few reflections\n", ",halted: no reflections read\n",
+                               ",ok: first 200 of 352 reflections used\n"})
+        EXPECT_NE(csv.find(status), std::string::npos) << status << csv;
 }
 
 // Each setting option changes the run as it says: the refined cell shows it.
