@@ -54,6 +54,9 @@ struct ZeroShiftResult {
     long double conf95 = 0;
     Quantity quantity = Quantity::TwoTheta;  // 2-theta (degrees) or energy (keV)
     bool significant = false;  // |shift| > sigma: the observations were corrected by it
+    // False for d-spacing data, which have no zero shift to refine: the report still
+    // prints its line, from the start values, and the documents say it was not refined.
+    bool refined = true;
 };
 
 // One row of the observed-versus-fitted table.
@@ -132,5 +135,9 @@ struct Results {
     Diagnostics diagnostics;
     std::vector<PassSummary> passes;
 };
+
+// The zero shift the documents give as refined: none when not asked for, or when the
+// data are d spacings.
+const ZeroShiftResult* RefinedZeroShift(const Results& results);
 
 }  // namespace zantrel

@@ -142,6 +142,9 @@ int main(int argc, char** argv) {
             // A run that halted or left reflections out says so even with -q: in a batch
             // nobody reads the report that alone says it.
             if (std::string status = StatusText(r); status != "ok") std::cerr << r.file << ": " << status << "\n";
+            if (r.results.zeroShift && RefinedZeroShift(r.results) == nullptr)
+                std::cerr << r.file << ": a zero shift was asked for, but d spacings have none to refine; "
+                             "the summary and the JSON give it as not refined\n";
             if (!options.quiet) std::cout << r.file << ": report written to " << r.report << "\n";
         }
         if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);

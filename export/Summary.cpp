@@ -72,7 +72,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results) {
         if (f.refined) {
             for (const CellValue& v : r.cell) row += Number(v.value) + "," + Optional(v.sigma) + ",";
             row += Number(double(r.volume.value)) + "," + Number(double(r.volume.sigma)) + ",";
-            if (r.zeroShift) row += Number(r.zeroShift->value) + "," + Number(r.zeroShift->sigma) + ",";
+            if (const ZeroShiftResult* z = RefinedZeroShift(r)) row += Number(z->value) + "," + Number(z->sigma) + ",";
             else row += ",,";
             row += Number(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";
         } else {

@@ -265,6 +265,21 @@ TEST_F(CliTest, EarlyStopsWriteTheirReportsAndSaySo) {
         EXPECT_NE(csv.find(status), std::string::npos) << status << csv;
 }
 
+// d spacings have no zero shift: asked for one, the documents must not hand out the
+// start values as a result.
+TEST_F(CliTest, AZeroShiftOfDSpacingsIsNotGivenAsRefined) {
+    std::string d = Write("d.dat", Silicon(false, synth::Kind::D));
+    ASSERT_EQ(Run("--system cubic --data d --zero-shift --json --summary " + (dir_ / "s.csv").string() + " " + d),
+              0)
+        << err_;
+    EXPECT_NE(err_.find("d spacings have none to refine"), std::string::npos) << err_;
+    EXPECT_NE(Read(dir_ / "d.json").find("\"zero_shift\": null"), std::string::npos);
+    const std::string csv = Read(dir_ / "s.csv");
+    const std::string row = csv.substr(csv.find('\n') + 1);
+    EXPECT_NE(row.find(",,,"), std::string::npos) << "zero_shift and its sigma empty: " << row;
+    EXPECT_EQ(row.find(",-0.01,"), std::string::npos) << row;
+}
+
 // Each setting option changes the run as it says: the refined cell shows it.
 TEST_F(CliTest, SettingOptionsChangeTheRunAsTheySay) {
     constexpr double A = 5.43102;
