@@ -10,4 +10,8 @@ int Diagnostics::FlaggedCount() const {
     return n;
 }
 
+const ZeroShiftResult* RefinedZeroShift(const Results& results) {
+    return results.zeroShift && results.zeroShift->refined ? &*results.zeroShift : nullptr;
+}
+
 }  // namespace zantrel

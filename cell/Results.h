@@ -54,6 +54,9 @@ struct ZeroShiftResult {
     long double conf95 = 0;
     Quantity quantity = Quantity::TwoTheta;  // 2-theta (degrees) or energy (keV)
     bool significant = false;  // |shift| > sigma: the observations were corrected by it
+    // False for d-spacing data, which have no zero shift to refine: the report still
+    // prints its line, from the start values, and the documents say it was not refined.
+    bool refined = true;
 };
 
 // One row of the observed-versus-fitted table.
@@ -105,8 +108,9 @@ struct Results {
     std::string title;            // the data file's bytes, without a header's '*'
     bool headerLine = false;      // the title announced a header line that set the settings
     bool halted = false;          // too few reflections: no results below this line
-    bool tooManyReflections = false;
+    bool tooManyReflections = false;  // only the first MaxReflections were used
     int obsCount = 0;
+    int reflectionsInFile = 0;  // obsCount, or more when there were too many
     int paramCount = 0;  // refined cell parameters (the zero shift not counted)
 
     CrystalSystem systemRequested = CrystalSystem::Triclinic;
@@ -131,5 +135,9 @@ struct Results {
     Diagnostics diagnostics;
     std::vector<PassSummary> passes;
 };
+
+// The zero shift the documents give as refined: none when not asked for, or when the
+// data are d spacings.
+const ZeroShiftResult* RefinedZeroShift(const Results& results);
 
 }  // namespace zantrel

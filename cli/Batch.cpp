@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/Calibrants.h"
+#include "cli/Outputs.h"
 #include "export/ReportFile.h"
 #ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
@@ -51,7 +52,8 @@ void WriteOrRemove(const FileResult& r, const std::string& path, Text text) {
 FileResult RunFile(const Options& options, const std::string& file, bool keepRows) {
     FileResult r;
     r.file = file;
-    r.report = options.output.empty() ? ReportPathFor(file) : options.output;
+    const FileOutputs out = OutputsFor(options, file);
+    r.report = out.report;
     try {
         RunRequest request = FileRequest(options.settings, file);
         request.reportPath = r.report;
@@ -64,15 +66,15 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.refined = !r.results.halted;
         r.flaggedCount = r.results.diagnostics.FlaggedCount();
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
-        if (options.cif) WriteOrRemove(r, SiblingPath(r.report, ".cif"), CifText);
+        if (options.cif) WriteOrRemove(r, out.cif, CifText);
 #ifdef ZANTREL_HAVE_PLOT
-        if (options.plot) WriteOrRemove(r, SiblingPath(r.report, ".svg"), [](const FileResult& f) {
+        if (options.plot) WriteOrRemove(r, out.svg, [](const FileResult& f) {
             return plot::ResultsSvg(f.results);
         });
 #endif
         if (!options.calibrants.empty() && r.status == RunStatus::Ok)
             r.pressure = PressuresOfCell(r.results, options.calibrants, options.temperature, options.sigmaTemperature);
-        if (options.json) WriteBeside(r, SiblingPath(r.report, ".json"), JsonText(r));
+        if (options.json) WriteBeside(r, out.json, JsonText(r));
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;
         r.error = e.what();

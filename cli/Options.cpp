@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/Calibrants.h"
+#include "export/Format.h"
 
 namespace zantrel::cli {
 
@@ -57,11 +58,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_option("-k,--data", data, "what the reflection lines hold: 2theta, d or energy")
         ->transform(CLI::IsMember(kinds, CLI::ignore_case))
         ->capture_default_str();
+    // The defaults in full: a stream's six digits would show 1.54059 for 1.540593.
     app.add_option("-l,--wavelength", s.wavelength, "X-ray wavelength in angstrom")
-        ->capture_default_str();
+        ->default_str(FormatShortest(s.wavelength));
     app.add_option("-b,--beam", s.beam2Theta,
                    "detector angle 2-theta in degrees of energy-dispersive data")
-        ->capture_default_str();
+        ->default_str(FormatShortest(s.beam2Theta));
     app.add_option("-m,--minimise", minimise,
                    "quantity whose squared residuals are minimised: d, 2theta, energy or q")
         ->transform(CLI::IsMember(minimised, CLI::ignore_case))
@@ -70,6 +72,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("-f,--full-diagnostics", s.fullDiagnostics,
                  "list the regression diagnostics of every reflection, not only the influential ones");
     app.add_option("-o,--output", options.output, "report path (only with a single FILE)");
+    app.add_option("--output-dir", options.outputDir,
+                   "write every output into DIR (created if missing) instead of beside the data "
+                   "files, each named after its data file; a --summary without a folder goes there too");
+    app.add_flag("--force", options.force,
+                 "replace a CIF, JSON, SVG or summary file of the same name that zantrel-cli did not write");
     app.add_flag("--print-cell", options.printCell,
                  "also print the refined cell, its sigmas and the volume to standard output");
     app.add_flag("-q,--quiet", options.quiet, "print only errors");
@@ -113,10 +120,16 @@ int ParseOptions(int argc, char** argv, Options& options) {
                    "data files to refine; @LIST reads the file names from the lines of LIST, and a "
                    "quoted pattern such as 'data/*.dat' is expanded by the program")
         ->required();
+    app.set_version_flag("--version", "zantrel-cli " ZANTREL_VERSION);
+    app.footer(
+        "Exit status: 0 when every file was refined, 1 when any file failed (the\n"
+        "other files still run), 2 for a usage error, before any file is refined.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // CLI11 prints the help, the version or the error; its own codes (105 for a value
+        // not allowed, 106 for a missing FILE, ...) are one usage error to a script.
+        return app.exit(e) == 0 ? 0 : 2;
     }
 #ifndef ZANTREL_HAVE_PLOT
     if (options.plot) {
@@ -148,6 +161,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
         std::cerr << "zantrel-cli: --output names the report of a single data file\n";
         return 2;
     }
+    if (!options.output.empty() && !options.outputDir.empty()) {
+        std::cerr << "zantrel-cli: --output and --output-dir both name where the report goes; give one\n";
+        return 2;
+    }
+    if (!options.outputDir.empty() && !options.summary.empty() &&
+        !std::filesystem::path(options.summary).has_parent_path())
+        options.summary = (std::filesystem::path(options.outputDir) / options.summary).string();
     s.system = systems.at(system);
     s.data = kinds.at(data);
     s.minimised = minimised.at(minimise);

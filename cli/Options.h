@@ -13,6 +13,8 @@ struct Options {
     RefinementSettings settings;
     std::vector<std::string> files;
     std::string output;  // report path for a single file
+    std::string outputDir;  // every output goes here instead of beside its data file
+    bool force = false;     // replace documents of the same names that zantrel-cli did not write
     bool printCell = false;
     bool quiet = false;
     int jobs = 1;         // files refined at the same time

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <iostream>
 
 #ifdef _WIN32
@@ -21,6 +23,7 @@
 #include "cli/Batch.h"
 #include "cli/Options.h"
 #include "cli/Subcommands.h"
+#include "cli/Outputs.h"
 #ifdef ZANTREL_HAVE_PLOT
 #include "plot/Export.h"
 #endif
@@ -95,11 +98,10 @@ private:
 
 #ifdef ZANTREL_HAVE_PLOT
 // The refined parameters of the batch, beside its summary table.
-bool WriteSeriesPlot(const std::string& summary, const std::vector<FileResult>& results) {
+bool WriteSeriesPlot(const std::string& path, const std::vector<FileResult>& results) {
     std::vector<plot::SeriesRun> runs;
     for (const FileResult& r : results)
         runs.push_back({r.file, r.status == RunStatus::Ok ? &r.results : nullptr});
-    const std::string path = SiblingPath(summary, ".svg");
     try {
         WriteFileAtomically(path, plot::SeriesSvg(runs));
         return true;
@@ -136,6 +138,18 @@ int main(int argc, char** argv) {
     cli::Options options;
     int code = cli::ParseOptions(argc, argv, options);
     if (code >= 0) return code;
+    if (std::string refusal = cli::CheckOutputs(options); !refusal.empty()) {
+        std::cerr << "zantrel-cli: " << refusal << "\n";
+        return 2;
+    }
+    if (!options.outputDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outputDir, ec);
+        if (ec) {
+            std::cerr << options.outputDir << ": " << FileErrorText(ec.value()) << "\ncannot create the output folder\n";
+            return 1;
+        }
+    }
     // ZANTREL_EXTENDED=1 is --extended for scripts that cannot change the command line.
     if (const char* extended = std::getenv("ZANTREL_EXTENDED"); extended != nullptr && *extended != '\0' &&
                                                                  std::strcmp(extended, "0") != 0)
@@ -152,9 +166,15 @@ int main(int argc, char** argv) {
             ++failures;
             progress.Clear();
             std::cerr << r.file << ": " << r.error << "\n";
-        } else if (!options.quiet) {
+        } else {
             progress.Clear();
-            std::cout << r.file << ": report written to " << r.report << "\n";
+            // A run that halted or left reflections out says so even with -q: in a batch
+            // nobody reads the report that alone says it.
+            if (std::string status = StatusText(r); status != "ok") std::cerr << r.file << ": " << status << "\n";
+            if (r.results.zeroShift && RefinedZeroShift(r.results) == nullptr)
+                std::cerr << r.file << ": a zero shift was asked for, but d spacings have none to refine; "
+                             "the summary and the JSON give it as not refined\n";
+            if (!options.quiet) std::cout << r.file << ": report written to " << r.report << "\n";
         }
         // A scale that refuses the cell fails the file, which keeps its report and row.
         if (r.pressure)
@@ -177,7 +197,7 @@ int main(int argc, char** argv) {
             std::cerr << options.summary << ": " << e.what() << "\n";
         }
 #ifdef ZANTREL_HAVE_PLOT
-        if (options.plot) failures += WriteSeriesPlot(options.summary, results) ? 0 : 1;
+        if (options.plot) failures += WriteSeriesPlot(cli::SeriesPlotPath(options), results) ? 0 : 1;
 #endif
     }
     return failures > 0 ? 1 : 0;

@@ -154,6 +154,7 @@ private:
         z.conf95 = (long double)z.sigma * job_.StudentT;
         z.quantity = job_.MinimiseOn2Theta ? Quantity::TwoTheta : Quantity::Energy;
         z.significant = std::fabs(job_.ZeroShift) > std::fabs(job_.ZeroShiftSigma);
+        z.refined = job_.DataIs2Theta || job_.DataIsEnergy;
         r_.zeroShift = z;
     }
 

@@ -127,6 +127,7 @@ Results Refine(RefinementJob<Real>& job, bool collect) {
         results.systemRefined = job.settings.system;
         results.obsCount = job.ObsCount;
         results.tooManyReflections = job.TooManyReflections;
+        results.reflectionsInFile = job.TooManyReflections ? job.ReflectionsInFile : job.ObsCount;
     };
 
     for (;;) {

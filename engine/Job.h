@@ -74,6 +74,7 @@ struct RefinementJob : JobFlags {
     RealTable DCalc;       // angstrom
     RealTable Residuals;   // minimised quantity
     bool TooManyReflections = false;
+    int ReflectionsInFile = 0;  // with TooManyReflections: the used ones and those beyond
     bool EndOfData = false;
 
     // --- Results ---

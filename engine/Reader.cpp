@@ -122,6 +122,24 @@ void BuildDesignRow(RefinementJob<Real>& job, int i, int h, int k, int l) {
     for (int j = 1; j <= job.ParamCount; ++j) job.DesignMatrixSaved(i, j) = x(i, j);
 }
 
+// The reflection lines from the one whose indices were just read to the end of the
+// data, read from a copy so that the run's own reading stays where it stopped: what a
+// user is told of the lines beyond the limit. A line that is no reflection ends them.
+int CountReflectionLines(TextReader in) {
+    int lines = 1;
+    try {
+        for (;;) {
+            in.SkipLine();
+            if (in.Eof() || in.AtLineEnd()) return lines;
+            int h = in.ReadInteger(), k = in.ReadInteger(), l = in.ReadInteger();
+            if (h == 0 && k == 0 && l == 0) return lines;
+            ++lines;
+        }
+    } catch (const RunError&) {
+        return lines;
+    }
+}
+
 }  // namespace
 
 template <typename Real>
@@ -141,6 +159,7 @@ void ReadReflections(RefinementJob<Real>& job) {
         if (count == MaxReflections) {
             job.TooManyReflections = true;
             job.EndOfData = true;
+            job.ReflectionsInFile = count + CountReflectionLines(in);
             break;
         }
         int i = ++count;

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "export/Format.h"
+#include "export/Origin.h"
 
 namespace zantrel {
 
@@ -127,15 +128,15 @@ std::string CifText(const FileResult& f) {
     // assumed error of the measurement.
     const double scale = std::max(1.0, r.sigmaFit);
     std::string out = "#\\#CIF_1.1\n";
-    out += "# Lattice parameters refined by zantrel-cli from " + Printable(f.file) + "\n";
+    out += std::string(OriginMark(Document::Cif)) + " from " + Printable(f.file) + "\n";
     out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
     out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
     out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
            ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
-    if (r.zeroShift && r.zeroShift->significant)
+    if (const ZeroShiftResult* z = RefinedZeroShift(r); z != nullptr && z->significant)
         out += "# The observed positions below are corrected by the refined zero shift of " +
-               ValueWithSu(r.zeroShift->value, r.zeroShift->sigma * scale) +
-               (r.zeroShift->quantity == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
+               ValueWithSu(z->value, z->sigma * scale) +
+               (z->quantity == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
     out += "\ndata_" + BlockName(f.report) + "\n";
     Item(out, "_computing_cell_refinement", "zantrel-cli");
     Item(out, "_space_group_crystal_system", SystemName(r.systemRefined));

@@ -45,6 +45,10 @@ struct FileResult {
 // the Python module name it.
 const char* PrecisionName(const RunPath& path);
 
+// How the run ended, as the summary's status column and the command line's warning say
+// it: "ok", "ok: first 200 of 352 reflections used", "halted: too few reflections",
+// "halted: no reflections read", or the error message.
+std::string StatusText(const FileResult& result);
 // With calibrants named, each row ends in pressure_NAME and sigma_pressure_NAME per
 // scale (GPa), and pressure_spread (highest less lowest) when there are two or more.
 std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector<std::string>& calibrants = {});

@@ -131,12 +131,12 @@ void Cell(Writer& w, const Results& r) {
 }
 
 void Statistics(Writer& w, const Results& r) {
-    if (r.zeroShift)
-        w.Member("zero_shift", Inline({{"value", Number(r.zeroShift->value)},
-                                       {"sigma", Number(r.zeroShift->sigma)},
-                                       {"conf95", Number(r.zeroShift->conf95)},
-                                       {"applied", Bool(r.zeroShift->significant)},
-                                       {"unit", Name(UnitName(r.zeroShift->quantity))}}));
+    if (const ZeroShiftResult* z = RefinedZeroShift(r))
+        w.Member("zero_shift", Inline({{"value", Number(z->value)},
+                                       {"sigma", Number(z->sigma)},
+                                       {"conf95", Number(z->conf95)},
+                                       {"applied", Bool(z->significant)},
+                                       {"unit", Name(UnitName(z->quantity))}}));
     else
         w.Member("zero_shift", "null");
     w.Open("statistics", '{');

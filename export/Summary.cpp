@@ -6,14 +6,16 @@
 #include <cmath>
 
 #include "export/Format.h"
+#include "export/Origin.h"
 
 namespace zantrel {
 
 namespace {
 
-// Plain ASCII names without spaces, so every tool can take them as column names.
-constexpr const char* Header =
-    "file,system,n_reflections,a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
+// Plain ASCII names without spaces, so every tool can take them as column names. The
+// first of them are the mark of a summary written here.
+constexpr const char* Columns =
+    "a,sigma_a,b,sigma_b,c,sigma_c,alpha,sigma_alpha,beta,sigma_beta,"
     "gamma,sigma_gamma,volume,sigma_volume,zero_shift,sigma_zero_shift,sigmafit,n_flagged,system_requested,"
     "refinement_steps,path,fallback_reason,status";
 
@@ -44,6 +46,20 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+std::string StatusText(const FileResult& f) {
+    const Results& r = f.results;
+    switch (f.status) {
+        case RunStatus::Ok:
+            if (!r.tooManyReflections) return "ok";
+            return "ok: first " + std::to_string(r.obsCount) + " of " + std::to_string(r.reflectionsInFile) +
+                   " reflections used";
+        case RunStatus::Halted:
+            return r.obsCount == 0 ? "halted: no reflections read" : "halted: too few reflections";
+        case RunStatus::Failed: break;
+    }
+    return OneLine(f.error);
+}
+
 namespace {
 
 // The pressure columns of one row: empty where the scale refused the cell or the file
@@ -66,7 +82,7 @@ std::string PressureFields(const FileResult& f, const std::vector<std::string>& 
 }  // namespace
 
 std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector<std::string>& calibrants) {
-    std::string out = Header;
+    std::string out = std::string(OriginMark(Document::Summary)) + Columns;
     for (const std::string& name : calibrants) out += ",pressure_" + name + ",sigma_pressure_" + name;
     if (calibrants.size() > 1) out += ",pressure_spread";
     out += "\n";
@@ -81,7 +97,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector
         if (f.refined) {
             for (const CellValue& v : r.cell) row += Number(v.value) + "," + Optional(v.sigma) + ",";
             row += Number(double(r.volume.value)) + "," + Number(double(r.volume.sigma)) + ",";
-            if (r.zeroShift) row += Number(r.zeroShift->value) + "," + Number(r.zeroShift->sigma) + ",";
+            if (const ZeroShiftResult* z = RefinedZeroShift(r)) row += Number(z->value) + "," + Number(z->sigma) + ",";
             else row += ",,";
             row += Number(r.sigmaFit) + "," + std::to_string(f.flaggedCount) + ",";
         } else {
@@ -96,12 +112,7 @@ std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector
         // A run that failed hands back no path: its row leaves both fields empty.
         if (counted) row += std::string(PrecisionName(f.path)) + "," + CsvField(f.path.fallbackReason) + ",";
         else row += ",,";
-        switch (f.status) {
-            case RunStatus::Ok: row += "ok"; break;
-            case RunStatus::Halted: row += "halted"; break;
-            case RunStatus::Failed: row += CsvField(OneLine(f.error)); break;
-        }
-        out += row + PressureFields(f, calibrants) + "\n";
+        out += row + CsvField(StatusText(f)) + PressureFields(f, calibrants) + "\n";
     }
     return out;
 }

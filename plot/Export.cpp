@@ -5,12 +5,22 @@
 #include <QSvgGenerator>
 
 #include "plot/EosCharts.h"
+#include "export/Origin.h"
 
 namespace zantrel::plot {
 
 namespace {
 
 std::string Bytes(const QByteArray& bytes) { return std::string(bytes.constData(), std::size_t(bytes.size())); }
+
+// The file's bytes with the mark of its origin after the XML declaration, where a later
+// run looks for it before it replaces the file.
+std::string MarkedSvg(const QByteArray& bytes) {
+    std::string svg = Bytes(bytes);
+    std::size_t afterDeclaration = svg.starts_with("<?xml") ? svg.find('\n') + 1 : 0;
+    svg.insert(afterDeclaration, std::string(OriginMark(Document::Svg)) + "\n");
+    return svg;
+}
 
 // QGuiApplication keeps references to argc and argv: they live in a base that is
 // constructed first and destroyed last.
@@ -50,15 +60,15 @@ QImage PageImage(const Page& page, const QSize& size, const Colors& colors) {
 }
 
 std::string ResultsSvg(const Results& results) {
-    return Bytes(PageSvg(ResultsPage(results), PageSize, LightColors(), QString::fromStdString(results.title)));
+    return MarkedSvg(PageSvg(ResultsPage(results), PageSize, LightColors(), QString::fromStdString(results.title)));
 }
 
 std::string SeriesSvg(const std::vector<SeriesRun>& runs) {
-    return Bytes(PageSvg(SeriesPage(runs), PageSize, LightColors(), QStringLiteral("Refined parameters")));
+    return MarkedSvg(PageSvg(SeriesPage(runs), PageSize, LightColors(), QStringLiteral("Refined parameters")));
 }
 
 std::string EosSvg(const eos::EosFit& fit) {
-    return Bytes(PageSvg(EosPage(fit), PageSize, LightColors(), QStringLiteral("Equation of state")));
+    return MarkedSvg(PageSvg(EosPage(fit), PageSize, LightColors(), QStringLiteral("Equation of state")));
 }
 
 std::unique_ptr<QObject> StartHeadlessGui() {

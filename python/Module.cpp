@@ -125,6 +125,7 @@ PYBIND11_MODULE(zantrel, module) {
     py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
     module.attr("RefinementError").attr("__doc__") =
         "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
+    module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     BindEos(module);
     const RefinementSettings d;

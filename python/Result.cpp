@@ -105,8 +105,9 @@ py::dict DiagnosticColumns(const Results& r) {
 }
 
 py::object ZeroShiftTuple(const Results& r) {
-    if (!r.zeroShift) return py::none();
-    return Module().attr("ZeroShift")(r.zeroShift->value, r.zeroShift->sigma, r.zeroShift->significant);
+    const ZeroShiftResult* z = RefinedZeroShift(r);
+    if (z == nullptr) return py::none();
+    return Module().attr("ZeroShift")(z->value, z->sigma, z->significant);
 }
 
 // The report is Windows-1252; a title of other bytes may hold codes it leaves unused.

@@ -16,6 +16,7 @@ DataKind = Literal["2theta", "d", "energy"]
 Minimised = Literal["2theta", "d", "energy", "q"]
 PathArg = Union[str, bytes, os.PathLike]
 
+__version__: str
 class RefinementError(RuntimeError): ...
 
 class Cell(NamedTuple):

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "cli/CliRun.h"
+#include "export/Origin.h"
 #include "export/Report.h"
 #include "support/SyntheticData.h"
 
@@ -137,7 +138,7 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     Write("good.dat", Example("lab6_2theta_zeroshift.dat"));
     Write("bad, one.dat", "title\r\n1 1 1 abc\r\n");
     Write("few.dat", Example("silicon_too_few.dat"));
-    Write("few.cif", "stale");
+    Write("few.cif", "#\\#CIF_1.1\n" + std::string(OriginMark(Document::Cif)) + " from few.dat, since changed\n");
     Write("mono.dat", MixedSystems()[4]);
     EXPECT_EQ(Run("-q --cif --summary summary.csv good.dat 'bad, one.dat' missing.dat few.dat mono.dat"), 1);
     EXPECT_NE(err_.find("bad, one.dat: Invalid numeric input\n"), std::string::npos) << err_;
@@ -161,7 +162,7 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     EXPECT_EQ(rows[2][column("status")].rfind("Invalid numeric input; in bad, one.dat, line 2", 0), 0u)
         << rows[2][column("status")];
     EXPECT_EQ(rows[3][column("status")].rfind("File not found", 0), 0u);
-    EXPECT_EQ(rows[4][column("status")], "halted");
+    EXPECT_EQ(rows[4][column("status")], "halted: too few reflections");
     EXPECT_EQ(rows[4][column("n_reflections")], "2");
     EXPECT_EQ(rows[4][column("a")], "");
     EXPECT_EQ(rows[5][column("system")], "monoclinic");

@@ -12,6 +12,7 @@
 
 #include "run/Run.h"
 #include "support/SyntheticData.h"
+#include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
 using namespace zantrel;
@@ -199,6 +200,22 @@ TEST_F(CliTest, ADocumentThatWouldReplaceTheDataFileIsRefused) {
     EXPECT_EQ(FilesWithExtension(".tmp"), 0);
 }
 
+// Scripts tell the three outcomes apart: all refined, a file failed, a usage error
+// (whichever of CLI11's own codes lies behind it).
+TEST_F(CliTest, ExitStatusIsZeroOneOrTwo) {
+    std::string data = Write("run1.dat", Silicon(true));
+    EXPECT_EQ(Run(data), 0) << err_;
+    EXPECT_EQ(Run(data + " " + (dir_ / "missing.dat").string()), 1);
+    for (const std::string usage : {"--no-such-option " + data, "--system cubik " + data, std::string(), "-j 2 -j 3 " + data,
+                                    "--output-dir " + (dir_ / "o").string() + " -o x.out " + data})
+        EXPECT_EQ(Run(usage), 2) << usage << "\n" << err_;
+    ASSERT_EQ(Run("--version"), 0);
+    EXPECT_EQ(out_, "zantrel-cli " ZANTREL_VERSION "\n");
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_NE(out_.find("2 for a usage error"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("=1.540593"), std::string::npos) << out_;
+}
+
 // Without Qt the help does not offer --plot, and asking for it stops before any run.
 TEST_F(CliTest, PlotOptionIsOfferedOnlyWhereThePlotsAreBuilt) {
     ASSERT_EQ(Run("--help"), 0) << err_;
@@ -229,12 +246,38 @@ TEST_F(CliTest, OutputOptionNamesTheReportOfOneFile) {
     EXPECT_NE(Run("-o y.txt " + data + " " + data), 0);
 }
 
-TEST_F(CliTest, TooFewReflectionsWriteTheHaltReportAndSucceed) {
+// Early stops keep the report as it always was, succeed, and say so on the terminal
+// (-q too) and in the summary: a halt, an empty file, reflections beyond the 200 used.
+TEST_F(CliTest, EarlyStopsWriteTheirReportsAndSaySo) {
     std::string data = Write("few.dat", "two lines*\r\n1 tt 1.540593 tt n\r\n1 1 1 28.44\r\n2 2 0 47.30\r\n");
-    ASSERT_EQ(Run(data), 0) << err_;
+    std::string empty = Write("empty.dat", "");
+    std::string many = Write("many.dat", zantrel::testfiles::Golden("rutile_mo_over200.dat"));
+    ASSERT_EQ(Run("--summary " + (dir_ / "s.csv").string() + " " + data + " " + empty + " " + many), 0) << err_;
     EXPECT_EQ(Read(dir_ / "few.out"),
               "Output from program Zantrel -  method of Vorhest & Quillane 1995\r\n\r\n"
               "***  Program Halted - not enough data points  ***\r\n");
+    EXPECT_EQ(Read(dir_ / "many.out"), zantrel::testfiles::Golden("rutile_mo_over200.out"));
+    EXPECT_EQ(err_, data + ": halted: too few reflections\n" + empty + ": halted: no reflections read\n" + many +
+                        ": ok: first 200 of 352 reflections used\n");
+    const std::string csv = Read(dir_ / "s.csv");
+    for (const char* status : {",halted: too few reflections\n", ",halted: no reflections read\n",
+                               ",ok: first 200 of 352 reflections used\n"})
+        EXPECT_NE(csv.find(status), std::string::npos) << status << csv;
+}
+
+// d spacings have no zero shift: asked for one, the documents must not hand out the
+// start values as a result.
+TEST_F(CliTest, AZeroShiftOfDSpacingsIsNotGivenAsRefined) {
+    std::string d = Write("d.dat", Silicon(false, synth::Kind::D));
+    ASSERT_EQ(Run("--system cubic --data d --zero-shift --json --summary " + (dir_ / "s.csv").string() + " " + d),
+              0)
+        << err_;
+    EXPECT_NE(err_.find("d spacings have none to refine"), std::string::npos) << err_;
+    EXPECT_NE(Read(dir_ / "d.json").find("\"zero_shift\": null"), std::string::npos);
+    const std::string csv = Read(dir_ / "s.csv");
+    const std::string row = csv.substr(csv.find('\n') + 1);
+    EXPECT_NE(row.find(",,,"), std::string::npos) << "zero_shift and its sigma empty: " << row;
+    EXPECT_EQ(row.find(",-0.01,"), std::string::npos) << row;
 }
 
 // Each setting option changes the run as it says: the refined cell shows it.

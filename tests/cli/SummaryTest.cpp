@@ -53,7 +53,7 @@ TEST(SummaryCsv, EveryRowHasEveryColumnAndErrorsStayOnOneLine) {
     EXPECT_EQ(rows[2][2], "2");
     EXPECT_EQ(rows[2][3], "");
     EXPECT_EQ(rows[2][23], "double");
-    EXPECT_EQ(rows[2].back(), "halted");
+    EXPECT_EQ(rows[2].back(), "halted: too few reflections");
     EXPECT_EQ(rows[3][2], "");
     EXPECT_EQ(rows[3][23], "") << "a failed run has no path";
     EXPECT_EQ(rows[3].back(), "Invalid numeric input; in bad.dat, line 2: \"abc\"");

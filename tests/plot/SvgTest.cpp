@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 #include <cmath>
 
+#include "export/Origin.h"
 #include "plot/Export.h"
 #include "tests/plot/PlotData.h"
 
@@ -136,7 +137,7 @@ TEST_F(PlotFiles, CliWritesPlotsBesideReportsAndSummaryWithoutADisplay) {
         Write(name, plottest::Example("series/" + name));
     }
     Write("silicon_too_few.dat", plottest::Example("silicon_too_few.dat"));
-    Write("silicon_too_few.svg", "left from an earlier run");
+    Write("silicon_too_few.svg", std::string(OriginMark(Document::Svg)) + "\nleft from an earlier run");
     ASSERT_EQ(Run("-s cubic -q silicon_*.dat"), 0);  // no --plot, no plots
     EXPECT_FALSE(fs::exists(Path("silicon_300K.svg")));
 
