@@ -3,6 +3,8 @@
 
 #include "export/Documents.h"
 
+#include "export/Windows1252.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -78,13 +80,25 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-// A data block name: the report's file name without folders and extension.
+// The Latin-1 letters with a mark, as the letters CIF names allow: U+00C0 .. U+00FF,
+// '_' where none fits (the multiplication and division signs).
+constexpr char Unmarked[] = "AAAAAAACEEEEIIIIDNOOOOO_OUUUUYTsaaaaaaaceeeeiiiidnooooo_ouuuuyty";
+
+// A data block name: the report's file name without folders and extension. A character
+// CIF 1.1 does not allow in a name becomes one '_' (a letter with a mark its letter), so
+// a name in UTF-8 keeps its length and most of its sense.
 std::string BlockName(const std::string& report) {
-    std::string name = report.substr(report.find_last_of("/\\") + 1);
-    std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') c = '_';
+    std::string file = report.substr(report.find_last_of("/\\") + 1);
+    std::size_t dot = file.rfind('.');
+    if (dot != std::string::npos && dot > 0) file.resize(dot);
+    std::u32string codes;
+    if (!DecodeUtf8(file, codes)) codes.assign(file.begin(), file.end());  // bytes of another code page: one '_' each
+    std::string name;
+    for (char32_t c : codes) {
+        if (c < 0x80 && (std::isalnum(int(c)) || c == '_' || c == '-' || c == '.')) name += char(c);
+        else if (c >= 0xC0 && c <= 0xFF) name += Unmarked[c - 0xC0];
+        else name += '_';
+    }
     if (name.empty()) name = "zantrel";
     return name.substr(0, 70);  // names of up to 75 characters are read everywhere
 }

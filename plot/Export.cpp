@@ -1,6 +1,8 @@
 #include "plot/Export.h"
 
 #include <QBuffer>
+#include <QtGlobal>
+#include <cstdio>
 #include <QGuiApplication>
 #include <QSvgGenerator>
 
@@ -71,8 +73,21 @@ std::string EosSvg(const eos::EosFit& fit) {
     return MarkedSvg(PageSvg(EosPage(fit), PageSize, LightColors(), QStringLiteral("Equation of state")));
 }
 
+namespace {
+
+// Qt's messages as it writes them itself, but for the notice that a session without
+// XDG_RUNTIME_DIR (a batch job, a container, root) takes a default: nothing in it is for
+// the user to act on, and -q promises a quiet run.
+void WithoutRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+}  // namespace
+
 std::unique_ptr<QObject> StartHeadlessGui() {
     if (QCoreApplication::instance()) return nullptr;
+    qInstallMessageHandler(WithoutRuntimeDirNotice);
     // Fonts need a platform plugin; the offscreen one needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<HeadlessApplication>();

@@ -149,3 +149,19 @@ for name in ['lab6_2theta_zeroshift', 'diopside_2theta', 'silicon_energy', 'fors
 }
 
 }  // namespace
+
+// A data block is named after the report's file: one character of a UTF-8 name gives one
+// character of the block name, a letter with a mark its letter.
+TEST(CifBlockName, KeepsEachCharacterOfAUtf8FileName) {
+    FileResult f;
+    f.status = RunStatus::Halted;  // the name is formed whatever the run gave
+    auto blockOf = [&](const std::string& report) {
+        f.report = report;
+        const std::string cif = CifText(f);
+        const std::size_t at = cif.find("\ndata_") + 6;
+        return cif.substr(at, cif.find('\n', at) - at);
+    };
+    EXPECT_EQ(blockOf("/runs/Quarz Probe \xC3\xA4\xE2\x82\xAC.out"), "Quarz_Probe_a_");  // "Quarz Probe ä€"
+    EXPECT_EQ(blockOf("\xC3\x85ngstr\xC3\xB6m-2.out"), "Angstrom-2");                       // "Ångström-2"
+    EXPECT_EQ(blockOf("Quarz_\xE4.out"), "Quarz__");  // Windows-1252 bytes: one '_' a byte
+}

@@ -206,7 +206,7 @@ TEST_F(CliTest, ExitStatusIsZeroOneOrTwo) {
     std::string data = Write("run1.dat", Silicon(true));
     EXPECT_EQ(Run(data), 0) << err_;
     EXPECT_EQ(Run(data + " " + (dir_ / "missing.dat").string()), 1);
-    for (const std::string usage : {"--no-such-option " + data, "--system cubik " + data, std::string(), "-j 2 -j 3 " + data,
+    for (const std::string& usage : {"--no-such-option " + data, "--system cubik " + data, std::string(), "-j 2 -j 3 " + data,
                                     "--output-dir " + (dir_ / "o").string() + " -o x.out " + data})
         EXPECT_EQ(Run(usage), 2) << usage << "\n" << err_;
     ASSERT_EQ(Run("--version"), 0);

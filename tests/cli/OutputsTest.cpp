@@ -80,7 +80,9 @@ TEST_F(Outputs, OutputDirTakesEveryOutputOfAReadOnlyDataFolder) {
     Write("data/b.dat", Example("quartz_2theta.dat"));
     fs::permissions(Path("data"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    if (geteuid() != 0) EXPECT_EQ(Run("-q data/a.dat"), 1);  // "File access denied" beside the data
+    if (geteuid() != 0) {
+        EXPECT_EQ(Run("-q data/a.dat"), 1);  // "File access denied" beside the data
+    }
     const int status = Run(Documents() + "--output-dir out/run data/a.dat data/b.dat");
     fs::permissions(Path("data"), fs::perms::owner_all, fs::perm_options::add);
     ASSERT_EQ(status, 0) << err_;
