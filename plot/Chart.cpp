@@ -34,6 +34,14 @@ struct Extent {
 
 }  // namespace
 
+Panel TitledPanel(const QString& title, const QString& xTitle, const QString& yTitle) {
+    Panel panel;
+    panel.title = title;
+    panel.xTitle = xTitle;
+    panel.yTitle = yTitle;
+    return panel;
+}
+
 void FitRanges(Panel& panel) {
     Extent x, y;
     for (const Marker& m : panel.markers) {

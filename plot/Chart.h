@@ -40,6 +40,8 @@ struct Page {
 // Sets the panel's ranges to cover its markers (with error bars), lines and band,
 // with a margin so that nothing sits on the frame.
 void FitRanges(Panel& panel);
+// An empty panel with its title and the titles of its axes.
+Panel TitledPanel(const QString& title, const QString& xTitle, const QString& yTitle);
 
 // The linear map between a panel's data and the pixels of its plot area; y grows up.
 class Frame {

@@ -11,10 +11,7 @@ namespace {
 using Line = std::vector<std::pair<double, double>>;
 
 Panel Titled(const QString& title, const QString& x, const QString& y, bool zeroLine) {
-    Panel panel;
-    panel.title = title;
-    panel.xTitle = x;
-    panel.yTitle = y;
+    Panel panel = TitledPanel(title, x, y);
     panel.zeroLine = zeroLine;
     return panel;
 }

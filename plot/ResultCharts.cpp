@@ -11,11 +11,8 @@ namespace {
 
 Panel Titled(const QString& title, const QString& xTitle, const QString& yTitle,
              std::vector<double> yLimits = {}) {
-    Panel panel;
+    Panel panel = TitledPanel(title, xTitle, yTitle);
     panel.yLimits = std::move(yLimits);
-    panel.title = title;
-    panel.xTitle = xTitle;
-    panel.yTitle = yTitle;
     return panel;
 }
 
