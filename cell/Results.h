@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cell/Exclusions.h"
 #include "cell/Settings.h"
 
 namespace zantrel {
@@ -70,6 +71,11 @@ struct ReflectionRow {
     double residual = 0;  // in the minimised quantity, observed - calculated
     double sigma = 0;     // assumed error of the observation in the minimised quantity
     bool marked = false;  // the table's bullet: |residual| > 2 aad (> 1.5 aad minimising d)
+    int row = 0;             // its place among the data file's reflection lines, from 1
+    double valueAsRead = 0;  // the position in the data's quantity as the file gives it
+    // False for d data that nothing fits or weights in 2-theta: no 2-theta is formed,
+    // positionObs is 0 and positionCalc empty.
+    bool positionFormed = true;
 };
 
 // The influence of deleting one reflection. A statistic the report prints as "n/a"
@@ -112,6 +118,7 @@ struct Results {
     int obsCount = 0;
     int reflectionsInFile = 0;  // obsCount, or more when there were too many
     int paramCount = 0;  // refined cell parameters (the zero shift not counted)
+    std::vector<ExcludedReflection> excluded;  // reflection lines the request left out
 
     CrystalSystem systemRequested = CrystalSystem::Triclinic;
     CrystalSystem systemRefined = CrystalSystem::Triclinic;  // lower after a fall-back

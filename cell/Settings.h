@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "cell/Weighting.h"
+
 namespace zantrel {
 
 enum class CrystalSystem { Cubic = 1, Tetragonal, Hexagonal, Orthorhombic, Monoclinic, Triclinic };
@@ -21,6 +23,7 @@ struct RefinementSettings {
     double beam2Theta = 10.0;      // degrees, detector angle of energy-dispersive data
     bool zeroShift = false;
     bool fullDiagnostics = false;
+    Weighting weighting;  // sigma(2-theta) = 0.005 degrees unless told otherwise
 
     bool operator==(const RefinementSettings&) const = default;
 };

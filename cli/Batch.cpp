@@ -57,6 +57,7 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
     try {
         RunRequest request = FileRequest(options.settings, file);
         request.reportPath = r.report;
+        request.exclude = options.exclude;
         // The CIF rounds each value to its standard uncertainty, to digits the report
         // does not print and the fast path does not check.
         if (options.extended || options.cif) request.precision = Precision::Extended;

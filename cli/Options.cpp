@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/Calibrants.h"
+#include "cli/ObservationOptions.h"
 #include "export/Format.h"
 
 namespace zantrel::cli {
@@ -115,6 +116,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
         ->check(CLI::Range(0.0, 1e5));
     app.add_option("--scales", scaleFile, "a scale file (JSON, as eos/scales.json) adding to the built-in scales");
     app.add_option("--v0", v0, "replaces the calibrants' V0 by this volume measured at ambient conditions (A^3 per cell)");
+    ObservationOptions observations;
+    AddObservationOptions(app, observations);
     std::vector<std::string> arguments;
     app.add_option("FILE", arguments,
                    "data files to refine; @LIST reads the file names from the lines of LIST, and a "
@@ -138,6 +141,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
     }
 #endif
     try {
+        ApplyObservationOptions(observations, options);
         if (!calibrants.empty()) options.calibrants = ResolveScales(SplitNames(calibrants), scaleFile, v0);
         else if (v0 || !scaleFile.empty()) throw std::runtime_error("--v0 and --scales go with --calibrant");
     } catch (const std::exception& e) {

@@ -28,6 +28,8 @@ struct Options {
     // (--scales, --v0 applied), at the temperature and its sigma (K).
     std::vector<eos::Scale> calibrants;
     double temperature = 300, sigmaTemperature = 0;
+    Exclusions exclude;  // reflections left out of every file's fit
+    bool compareWithoutFlagged = false;  // refine again without the flagged reflections
 };
 
 // Parses argv; returns the exit code to use now (help, usage error), or -1 to run.

@@ -21,6 +21,7 @@
 #include "export/Format.h"
 #include "export/ReportFile.h"
 #include "cli/Batch.h"
+#include "cli/ObservationOptions.h"
 #include "cli/Options.h"
 #include "cli/Subcommands.h"
 #include "cli/Outputs.h"
@@ -185,6 +186,7 @@ int main(int argc, char** argv) {
                     std::cerr << r.file << ": " << c.error << "\n";
                 }
         if (options.printCell && r.status == RunStatus::Ok) PrintCell(r);
+        if (options.compareWithoutFlagged && r.status == RunStatus::Ok && !PrintComparison(options, r.file)) ++failures;
         progress.Update(index + 1, failures);
     };
     std::vector<FileResult> results = cli::RunBatch(options, options.jobs, done);

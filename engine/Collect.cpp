@@ -214,7 +214,10 @@ private:
             row.dCalc = job_.DCalc[i];
             row.dResidual = (long double)row.dObs - row.dCalc;
             row.positionObs = job_.DataIsEnergy ? job_.EnergyObs[i] : job_.TwoThetaObs[i];
-            row.positionCalc = CalculatedObservable(i);
+            row.row = job_.FileRow[i];
+            row.valueAsRead = job_.ValueAsRead[i];
+            row.positionFormed = job_.DataIsEnergy || UsesWavelength(r_.settings);
+            if (row.positionFormed) row.positionCalc = CalculatedObservable(i);
             if (row.positionCalc) row.positionResidual = (long double)row.positionObs - *row.positionCalc;
             row.residual = job_.Residuals[i];
             row.sigma = job_.Weights[i];

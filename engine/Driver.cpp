@@ -14,9 +14,10 @@
 namespace zantrel::engine {
 
 namespace {
-
 const char* const SystemRange = "the crystal system must be 1 (cubic), 2 (tetragonal), "
                                 "3 (hexagonal), 4 (orthorhombic), 5 (monoclinic) or 6 (triclinic)";
+
+}  // namespace
 
 // Reads the header line after a title ending in '*'; the title loses its '*'. Its
 // settings replace the job's.
@@ -53,6 +54,11 @@ void ReadHeader(RefinementJob<Real>& job) {
     else settings.wavelength = job.HeaderNumber;
     UseSettings(job, settings);
 }
+
+template void ReadHeader(RefinementJob<double>&);
+template void ReadHeader(RefinementJob<long double>&);
+
+namespace {
 
 // A refined zero shift is refined in the data's own quantity, 2-theta or energy.
 void ApplyZeroShiftPrecedence(RefinementSettings& settings) {
@@ -117,6 +123,7 @@ Results Refine(RefinementJob<Real>& job, bool collect) {
     if (job.CrystalSystem < 1 || job.CrystalSystem > 6)
         Fail("Invalid crystal system " + std::to_string(job.CrystalSystem) + " in the settings",
              "for " + in.Name() + ": " + SystemRange);
+    CheckWeighting(job.settings.weighting);
     ApplyZeroShiftPrecedence(job.settings);
     UseSettings(job, job.settings);
     results.settings = job.settings;
@@ -128,10 +135,12 @@ Results Refine(RefinementJob<Real>& job, bool collect) {
         results.obsCount = job.ObsCount;
         results.tooManyReflections = job.TooManyReflections;
         results.reflectionsInFile = job.TooManyReflections ? job.ReflectionsInFile : job.ObsCount;
+        results.excluded = job.Excluded;
     };
 
     for (;;) {
         ReadReflections(job);
+        CheckExclusionsMatched(job.Exclude, job.Excluded, job.RowsRead, in.Name());
         int needed = job.ParamCount + (job.RefineZeroShift ? 3 : 2);
         if (job.ObsCount < needed) {
             results.halted = true;

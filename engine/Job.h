@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cell/Exclusions.h"
 #include "cell/Results.h"
 #include "cell/Settings.h"
 #include "cell/TextReader.h"
@@ -76,6 +77,13 @@ struct RefinementJob : JobFlags {
     bool TooManyReflections = false;
     int ReflectionsInFile = 0;  // with TooManyReflections: the used ones and those beyond
     bool EndOfData = false;
+    // --- Reflections left out: what the request names, and what the reader left out ---
+    Exclusions Exclude;
+    std::vector<ExcludedReflection> Excluded;
+    int RowsRead = 0;        // reflection lines read, the excluded ones included
+    IntTable FileRow;        // each used reflection's row among the file's reflection lines
+    RealTable ValueAsRead;   // in the data's quantity, before any zero-shift correction
+    RealTable SigmaRead;     // with WeightMode::SigmaColumn: the line's sigma, data's quantity
 
     // --- Results ---
     ParamVector Coefficients;
@@ -112,9 +120,10 @@ void AllocateTables(RefinementJob<Real>& job) {
     job.DesignMatrix.Allocate(MaxReflections);
     job.DesignMatrixSaved.Allocate(MaxReflections);
     for (RealTable* t : {&job.TwoThetaObs, &job.QObsSaved, &job.CalcValues, &job.Weights,
-                         &job.QObs, &job.DObs, &job.EnergyObs, &job.DCalc, &job.Residuals})
+                         &job.QObs, &job.DObs, &job.EnergyObs, &job.DCalc, &job.Residuals,
+                         &job.ValueAsRead, &job.SigmaRead})
         t->Allocate(MaxReflections);
-    for (IntTable* t : {&job.MillerH, &job.MillerK, &job.MillerL}) t->Allocate(MaxReflections);
+    for (IntTable* t : {&job.MillerH, &job.MillerK, &job.MillerL, &job.FileRow}) t->Allocate(MaxReflections);
 }
 
 }  // namespace zantrel

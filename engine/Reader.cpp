@@ -81,7 +81,11 @@ void ConvertObservation(RefinementJob<Real>& job, int i, int h, int k, int l) {
                        "d spacing " + Number(job.DObs[i]) + " must be positive");
     }
     double d = job.DObs[i];
-    if (!job.DataIs2Theta) {
+    // Weighted without a 2-theta error and fitted in d, Q or energy, d and energy data
+    // have no use for a wavelength: none is asked of them, and no 2-theta formed.
+    if (!job.DataIs2Theta && !UsesWavelength(job.settings)) {
+        job.TwoThetaObs[i] = 0;
+    } else if (!job.DataIs2Theta) {
         double ratio = double(Real(job.Wavelength) / (2 * Real(d)));
         if (!(std::fabs(ratio) < 1))
             FailConversion(job, i, h, k, l, false,
@@ -140,6 +144,33 @@ int CountReflectionLines(TextReader in) {
     }
 }
 
+// The sigma that follows the value on a reflection line, in the data's quantity.
+template <typename Real>
+double ReadLineSigma(RefinementJob<Real>& job, int i, int h, int k, int l) {
+    TextReader& in = job.InputFile;
+    while (in.Peek() == ' ' || in.Peek() == '\t') in.Get();
+    if (in.Eof() || in.AtLineEnd())
+        Fail("Missing sigma", "reflection " + std::to_string(i) + " " + Hkl(h, k, l) + " " + in.Where() +
+                                  ": weighting by a sigma column needs a sigma after the value on every reflection line");
+    double sigma = in.ReadReal();
+    if (!(sigma > 0) || !std::isfinite(sigma))
+        Fail("Invalid sigma", "reflection " + std::to_string(i) + " " + Hkl(h, k, l) + " " + in.Where() +
+                                  ": the sigma " + Number(sigma) + " must be positive");
+    return sigma;
+}
+
+// The value of a line left out, for the documents that name it; 0 where it has none.
+double ReadExcludedValue(TextReader& in) {
+    while (in.Peek() == ' ' || in.Peek() == '\t') in.Get();
+    if (in.Eof() || in.AtLineEnd()) return 0;
+    try {
+        double value = in.ReadReal();
+        return std::isfinite(value) ? value : 0;
+    } catch (const RunError&) {
+        return 0;
+    }
+}
+
 }  // namespace
 
 template <typename Real>
@@ -148,6 +179,9 @@ void ReadReflections(RefinementJob<Real>& job) {
     job.TooManyReflections = false;
     TextReader& in = job.InputFile;
     int count = 0;
+    job.Excluded.clear();
+    job.RowsRead = 0;
+    const bool sigmaColumn = job.settings.weighting.mode == WeightMode::SigmaColumn;
     while (!job.EndOfData) {
         int h = in.ReadInteger();
         int k = in.ReadInteger();
@@ -155,6 +189,13 @@ void ReadReflections(RefinementJob<Real>& job) {
         if (h == 0 && k == 0 && l == 0) {
             job.EndOfData = true;
             break;
+        }
+        const int row = ++job.RowsRead;
+        if (!job.Exclude.empty() && IsExcluded(job.Exclude, row, h, k, l)) {
+            job.Excluded.push_back({row, h, k, l, ReadExcludedValue(in)});
+            in.SkipLine();
+            if (in.Eof() || in.AtLineEnd()) job.EndOfData = true;
+            continue;
         }
         if (count == MaxReflections) {
             job.TooManyReflections = true;
@@ -170,6 +211,9 @@ void ReadReflections(RefinementJob<Real>& job) {
                           : job.DataIsEnergy ? job.EnergyObs
                                              : job.DObs;
         read[i] = in.ReadReal();
+        job.ValueAsRead[i] = read[i];
+        job.FileRow[i] = row;
+        if (sigmaColumn) job.SigmaRead[i] = ReadLineSigma(job, i, h, k, l);
         ConvertObservation(job, i, h, k, l);
         in.SkipLine();
         BuildDesignRow(job, i, h, k, l);

@@ -50,33 +50,6 @@ void StartSystem(RefinementJob<Real>& job) {
     }
 }
 
-// Each observation's standard error in the minimised quantity, from sigma(2-theta);
-// returns the observations to fit.
-template <typename Real>
-const RealTable& SetObservationSigmas(RefinementJob<Real>& job) {
-    const Real sigma2Theta = Sigma2Theta;
-    const Real lambda = job.Wavelength;
-    for (int i = 1; i <= job.ObsCount; ++i) {
-        Real sigma;
-        if (job.MinimiseOn2Theta)
-            sigma = sigma2Theta;
-        else if (job.MinimiseOnEnergy)
-            sigma = (EnergyDSinTheta * sigma2Theta) /
-                    ((SigmaFactor * lambda) * BraggSine<Real>(job.Beam2Theta));
-        else if (job.MinimiseOnD)
-            sigma = (SigmaFactor * lambda * sigma2Theta) /
-                    (Real(job.TwoThetaObs[i]) * job.TwoThetaObs[i]);
-        else
-            sigma = (2 * Real(job.TwoThetaObs[i]) * sigma2Theta) /
-                    ((SigmaFactor * lambda) * (SigmaFactor * lambda));
-        job.Weights[i] = double(sigma);
-    }
-    if (job.MinimiseOn2Theta) return job.TwoThetaObs;
-    if (job.MinimiseOnEnergy) return job.EnergyObs;
-    if (job.MinimiseOnD) return job.DObs;
-    return job.QObs;
-}
-
 }  // namespace
 
 template <typename Real>

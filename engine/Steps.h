@@ -17,6 +17,24 @@ namespace zantrel::engine {
 std::string ReadToken(TextReader& file);
 template <typename Real>
 void ReadReflections(RefinementJob<Real>& job);
+// The header line after a title ending in '*' (job.Title, read): its settings replace
+// the job's, and the title loses its '*'.
+template <typename Real>
+void ReadHeader(RefinementJob<Real>& job);
+// Whether the reflection line just read (its row among the reflection lines, its
+// indices) is one the request leaves out.
+bool IsExcluded(const Exclusions& exclude, int row, int h, int k, int l);
+// Fails naming every exclusion that matched no reflection line of the data.
+void CheckExclusionsMatched(const Exclusions& exclude, const std::vector<ExcludedReflection>& excluded,
+                            int rowsRead, const std::string& dataName);
+
+// --- Weights ---
+// Fails when the request's weighting cannot weight anything (a sigma of 0, ...).
+void CheckWeighting(const Weighting& weighting);
+// Each observation's standard error in the minimised quantity into job.Weights;
+// returns the observations to fit.
+template <typename Real>
+const RealTable& SetObservationSigmas(RefinementJob<Real>& job);
 
 // --- Cell geometry and error propagation ---
 template <typename Real>

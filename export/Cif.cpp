@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "export/Format.h"
+#include "export/WeightingText.h"
 #include "export/Origin.h"
 
 namespace zantrel {
@@ -144,9 +145,16 @@ std::string CifText(const FileResult& f) {
     std::string out = "#\\#CIF_1.1\n";
     out += std::string(OriginMark(Document::Cif)) + " from " + Printable(f.file) + "\n";
     out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
-    out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
-    out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
-           ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
+    if (r.settings.weighting.IsDefault()) {
+        out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
+        out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
+               ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
+    } else {
+        out += "# The standard uncertainties are the report's sigmas (" + Printable(WeightingLines(r.settings)[0]) + "),\n";
+        out += "# multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
+               ";\n# sigmafit is given as _refine_ls_goodness_of_fit_all.\n";
+    }
+    if (!r.excluded.empty()) out += "# " + ExcludedLine(r.excluded) + "\n";
     if (const ZeroShiftResult* z = RefinedZeroShift(r); z != nullptr && z->significant)
         out += "# The observed positions below are corrected by the refined zero shift of " +
                ValueWithSu(z->value, z->sigma * scale) +

@@ -89,6 +89,27 @@ void Matrix(Writer& w, const std::string& key, const std::vector<std::vector<Cel
     w.Close(']');
 }
 
+const char* WeightingName(WeightMode mode) {
+    switch (mode) {
+        case WeightMode::TwoThetaError: return "sigma_2theta";
+        case WeightMode::RelativeD: return "relative_d";
+        case WeightMode::RelativeEnergy: return "relative_energy";
+        case WeightMode::SigmaColumn: return "sigma_column";
+    }
+    return "";
+}
+
+void Excluded(Writer& w, const std::vector<ExcludedReflection>& excluded) {
+    w.Open("excluded", '[');
+    for (const ExcludedReflection& e : excluded)
+        w.Element(Inline({{"row", std::to_string(e.row)},
+                          {"h", std::to_string(e.h)},
+                          {"k", std::to_string(e.k)},
+                          {"l", std::to_string(e.l)},
+                          {"value", Number(e.valueAsRead)}}));
+    w.Close(']');
+}
+
 void Settings(Writer& w, const RefinementSettings& s) {
     w.Open("settings", '{');
     w.Member("data", Name(QuantityName(s.data)));
@@ -97,7 +118,10 @@ void Settings(Writer& w, const RefinementSettings& s) {
     w.Member("beam_2theta", Number(s.beam2Theta));
     w.Member("zero_shift", Bool(s.zeroShift));
     w.Member("full_diagnostics", Bool(s.fullDiagnostics));
-    w.Member("sigma_2theta", Number(Sigma2Theta));
+    const Weighting& weighting = s.weighting;
+    w.Member("sigma_2theta", weighting.mode == WeightMode::TwoThetaError ? Number(weighting.value) : "null");
+    w.Member("weighting", Inline({{"mode", Name(WeightingName(weighting.mode))},
+                                  {"value", weighting.mode == WeightMode::SigmaColumn ? "null" : Number(weighting.value)}}));
     w.Close('}');
 }
 
@@ -163,7 +187,9 @@ void Reflections(Writer& w, const Results& r) {
                           {"l", std::to_string(row.l)},
                           {"d_obs", Number(row.dObs)},
                           {"d_calc", Number(row.dCalc)},
-                          {"position_obs", Number(row.positionObs)},
+                          {"row", std::to_string(row.row)},
+                          {"position_as_read", Number(row.valueAsRead)},
+                          {"position_obs", row.positionFormed ? Number(row.positionObs) : "null"},
                           {"position_calc", Number(row.positionCalc)},
                           {"residual", Number(row.residual)},
                           {"sigma", Number(row.sigma)},
@@ -283,6 +309,7 @@ std::string JsonText(const FileResult& f) {
                              {"fallback_reason", reason.empty() ? "null" : JsonString(reason)}}));
     w.Member("n_reflections", std::to_string(r.obsCount));
     w.Member("too_many_reflections", Bool(r.tooManyReflections));
+    Excluded(w, r.excluded);
     if (r.halted) {
         w.Member("results", "null");
     } else {

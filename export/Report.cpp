@@ -10,6 +10,7 @@
 #include "export/Format.h"
 #include "cell/Messages.h"
 #include "export/ReportFile.h"
+#include "export/WeightingText.h"
 #include "export/Windows1252.h"
 
 namespace zantrel {
@@ -85,6 +86,9 @@ private:
     void WriteSettings() {
         out_.Empty();
         out_.Bytes(ToWindows1252("sample title: ") + TitleToWindows1252(r_.title) + "\r\n");
+        // One line, and only when reflections were left out: the rest of the report is
+        // that of a data file without their lines.
+        if (!r_.excluded.empty()) out_.Line(ExcludedLine(r_.excluded));
         out_.Empty();
         if (r_.tooManyReflections) {
             // "¥¥¥" closes this line in the reports users know; kept as it is.
@@ -107,10 +111,7 @@ private:
 
     void WriteWeighting() {
         out_.Empty();
-        out_.Line("Weighted assuming a value of sigma(2theta) = 0.005 deg");
-        if (s_.minimised != Quantity::TwoTheta)
-            out_.Line("Errors for energy, d or Q are transformed from this assumed 2theta error for weighting");
-        out_.Line("Cell parameter errors scale in direct proportion to this weighting value");
+        for (const std::string& line : WeightingLines(s_)) out_.Line(line);
     }
 
     void WriteZeroShift(const ZeroShiftResult& z) {
@@ -215,10 +216,13 @@ private:
         out_.Empty();
         const std::string extraHead = ExtraColumnHead();
         const bool resQ = s_.minimised == Quantity::Q;
+        // d data that nothing fitted or weighted in 2-theta have no 2-theta columns.
+        const bool positions = dataIsEnergy_ || UsesWavelength(s_);
         std::string heads = StrField("no", 3) + StrField("h", 6) + StrField("k", 4) + StrField("l", 4) +
                             StrField("d(obs)", 14) + StrField("d(calc)", 10) + StrField("res(d)", 10) +
                             (dataIsEnergy_ ? StrField("E.obs", 12) + StrField("E.calc", 10) + StrField("res(E)", 10)
-                                           : StrField("2T.obs", 12) + StrField("2T.calc", 10) + StrField("res(2T)", 10));
+                             : positions   ? StrField("2T.obs", 12) + StrField("2T.calc", 10) + StrField("res(2T)", 10)
+                                           : "");
         out_.Bytes(ToWindows1252(heads));
         // With the extra column an empty line follows the head; without it, the rows.
         if (!extraHead.empty()) out_.Bytes(extraHead + "\r\n");
@@ -243,12 +247,15 @@ private:
             const bool minimisedD = s_.minimised == Quantity::D;
             // Minimising d, the mark stands before the observed position, in its first column.
             if (minimisedD && row.marked) line += '*';
-            line += observed(row.positionObs, positionAsRead, minimisedD && row.marked ? 11 : 12, 3);
-            if (row.positionCalc) {
-                line += Fixed(*row.positionCalc, 10, 3);
-                line += Fixed(*row.positionResidual, 10, 3);
-            } else {
-                line += "       n/a       n/a";
+            // Without the 2-theta columns the mark stands right after res(d).
+            if (positions) {
+                line += observed(row.positionObs, positionAsRead, minimisedD && row.marked ? 11 : 12, 3);
+                if (row.positionCalc) {
+                    line += Fixed(*row.positionCalc, 10, 3);
+                    line += Fixed(*row.positionResidual, 10, 3);
+                } else {
+                    line += "       n/a       n/a";
+                }
             }
             if (!extraHead.empty()) line += resQ ? Fixed(row.residual, 14, 5) : Fixed(row.residual, 12, 3);
             if (row.marked && !minimisedD) line += " *";

@@ -85,7 +85,8 @@ std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector
     std::string out = std::string(OriginMark(Document::Summary)) + Columns;
     for (const std::string& name : calibrants) out += ",pressure_" + name + ",sigma_pressure_" + name;
     if (calibrants.size() > 1) out += ",pressure_spread";
-    out += "\n";
+    // Last, after any pressures, so that readers of the earlier columns keep working.
+    out += ",n_excluded\n";
     for (const FileResult& f : results) {
         const Results& r = f.results;
         std::string row = CsvField(f.file) + ",";
@@ -112,7 +113,8 @@ std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector
         // A run that failed hands back no path: its row leaves both fields empty.
         if (counted) row += std::string(PrecisionName(f.path)) + "," + CsvField(f.path.fallbackReason) + ",";
         else row += ",,";
-        out += row + CsvField(StatusText(f)) + PressureFields(f, calibrants) + "\n";
+        out += row + CsvField(StatusText(f)) + PressureFields(f, calibrants) + "," +
+               (counted ? std::to_string(r.excluded.size()) : "") + "\n";
     }
     return out;
 }

@@ -24,6 +24,7 @@ Refined RefineWith(const RunRequest& request, TextReader data, MarginCheck* chec
     RefinementJob<Real> job;
     job.settings = request.settings;
     job.margins = check;
+    job.Exclude = request.exclude;
     job.InputFile = std::move(data);
     try {
         Refined run{engine::Refine(job), job.settings, {}};

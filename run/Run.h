@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cell/Exclusions.h"
 #include "cell/Messages.h"
 #include "cell/Results.h"
 #include "cell/Settings.h"
@@ -34,6 +35,9 @@ struct RunRequest {
     ReportTarget report = ReportTarget::None;
     std::string reportPath;  // with ReportTarget::File: replaced only once the run has succeeded
     Precision precision = Precision::Checked;
+    // Reflection lines left out of the fit, as if the data file did not have them; every
+    // one must name a reflection of the data.
+    Exclusions exclude;
 };
 
 // Which path made the run, and why the fast one was not kept.

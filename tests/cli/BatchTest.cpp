@@ -153,7 +153,7 @@ TEST_F(BatchRun, MixedGoodAndBadFilesKeepEveryRow) {
     ASSERT_EQ(rows.size(), 6u);
     for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
     EXPECT_EQ(rows[0][0], "file");
-    EXPECT_EQ(rows[0].back(), "status");
+    EXPECT_EQ(rows[0].back(), "n_excluded");
     auto column = [&](const std::string& name) { return Column(rows, name); };
     EXPECT_EQ(rows[1][column("status")], "ok");
     EXPECT_EQ(rows[1][column("system")], "cubic");
@@ -236,7 +236,7 @@ TEST_F(BatchRun, TheSummaryAndTheJsonSayWhichPathMadeEachRun) {
         ASSERT_EQ(rows.size(), 3u);
         const std::size_t path = Column(rows, "path"), reason = Column(rows, "fallback_reason");
         ASSERT_LT(reason, rows[0].size());
-        EXPECT_EQ(rows[0].back(), "status");
+        EXPECT_EQ(rows[0].back(), "n_excluded");
         const bool checked = option.empty();
         EXPECT_EQ(rows[1][path], checked ? "double" : "extended");
         EXPECT_EQ(rows[1][reason], "");

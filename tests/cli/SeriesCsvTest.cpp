@@ -44,11 +44,13 @@ TEST(SeriesCsv, PressureColumnsKeepEveryRowTheHeadersWidth) {
     const CsvTable t = ParseCsv(SummaryCsv({ok, refused, failed}, {"au", "pt"}));
     ASSERT_EQ(t.rows.size(), 3u);
     for (const auto& row : t.rows) EXPECT_EQ(row.size(), t.header.size()) << row[0];
-    EXPECT_EQ(t.header.back(), "pressure_spread");
-    EXPECT_EQ(t.rows[0].back(), "0.5");
-    EXPECT_EQ(t.rows[1].back(), "0");  // one scale left: no spread to speak of but its own
-    EXPECT_EQ(t.rows[1][t.header.size() - 3], "");
-    EXPECT_EQ(t.rows[2].back(), "");
+    // The spread, then n_excluded, the last column.
+    const std::size_t spread = t.header.size() - 2;
+    EXPECT_EQ(t.header[spread], "pressure_spread");
+    EXPECT_EQ(t.rows[0][spread], "0.5");
+    EXPECT_EQ(t.rows[1][spread], "0");  // one scale left: no spread to speak of but its own
+    EXPECT_EQ(t.rows[1][spread - 2], "");
+    EXPECT_EQ(t.rows[2][spread], "");
 }
 
 TEST(ScaleJson, MalformedTextIsRefusedWithItsOffset) {

@@ -42,21 +42,24 @@ TEST(SummaryCsv, EveryRowHasEveryColumnAndErrorsStayOnOneLine) {
     const std::string csv = SummaryCsv({ok, halted, failed});
     auto rows = ReadCsv(csv);
     ASSERT_EQ(rows.size(), 4u);  // the error's line end did not start a record
-    ASSERT_EQ(rows[0].size(), 26u);
+    ASSERT_EQ(rows[0].size(), 27u);
+    EXPECT_EQ(rows[0].back(), "n_excluded");
     for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
     for (char c : csv.substr(0, csv.find('\n'))) EXPECT_TRUE(c > ' ' && c < 0x7F) << "plain ASCII header";
     const std::vector<std::string> expected = {"ok,1.dat", "tetragonal", "12", "4.59", "6e-05", "4.59", "6e-05",
                                                "2.96", "7e-05", "90", "", "90", "", "90", "", "62.4", "0.0014",
                                                "-0.03", "0.0018", "0.87", "3", "orthorhombic", "7+3", "extended",
-                                               "a fit close to exact", "ok"};
+                                               "a fit close to exact", "ok", "0"};
     EXPECT_EQ(rows[1], expected);
     EXPECT_EQ(rows[2][2], "2");
     EXPECT_EQ(rows[2][3], "");
     EXPECT_EQ(rows[2][23], "double");
-    EXPECT_EQ(rows[2].back(), "halted: too few reflections");
+    EXPECT_EQ(rows[2][25], "halted: too few reflections");
+    EXPECT_EQ(rows[2].back(), "0");
     EXPECT_EQ(rows[3][2], "");
     EXPECT_EQ(rows[3][23], "") << "a failed run has no path";
-    EXPECT_EQ(rows[3].back(), "Invalid numeric input; in bad.dat, line 2: \"abc\"");
+    EXPECT_EQ(rows[3][25], "Invalid numeric input; in bad.dat, line 2: \"abc\"");
+    EXPECT_EQ(rows[3].back(), "") << "a failed run read no reflections to leave out";
 }
 
 }  // namespace
