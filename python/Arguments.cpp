@@ -80,17 +80,31 @@ py::array AsArray(py::handle value, const char* argument) {
 
 std::string Shape(const py::array& a) { return py::str(py::tuple(a.attr("shape"))); }
 
-// hkl as int64, each index within the 32 bits the reader takes.
+// Floats that are whole numbers, as np.loadtxt reads indices, as int64; others refused.
+py::array IntegralFloats(const py::array& a) {
+    auto f = py::array_t<double, py::array::forcecast>::ensure(a);
+    const double* x = f.data();
+    for (py::ssize_t i = 0; i < f.size(); ++i)
+        if (!(std::isfinite(x[i]) && std::floor(x[i]) == x[i] && std::fabs(x[i]) <= double(INT_MAX)))
+            throw py::value_error("hkl must hold whole numbers; hkl.flat[" + std::to_string(i) + "] is " +
+                                  py::repr(py::float_(x[i])).cast<std::string>());
+    return py::array_t<std::int64_t, py::array::forcecast>::ensure(f);
+}
+
+// hkl as int64, each index within the 32 bits the reader takes. More than 200
+// reflections are taken as refine_file takes them: the first 200 are refined and the
+// result says so (too_many_reflections).
 py::array_t<std::int64_t> IndexArray(py::handle hkl) {
     py::array a = AsArray(hkl, "hkl");
     char kind = a.dtype().kind();
+    if (kind == 'f') {
+        a = IntegralFloats(a);
+        kind = 'i';
+    }
     if (kind != 'i' && kind != 'u')
         throw py::type_error("hkl must hold integers, not " + py::str(a.dtype()).cast<std::string>());
     if (a.ndim() != 2 || a.shape(1) != 3)
         throw py::value_error("hkl must have the shape (n, 3), not " + Shape(a));
-    if (a.shape(0) > MaxReflections)
-        throw py::value_error("hkl holds " + std::to_string(a.shape(0)) + " reflections; at most " +
-                              std::to_string(MaxReflections) + " can be refined");
     // Unsigned 64-bit indices above 2^63 would wrap in the cast: compare them first.
     if (kind == 'u' && a.itemsize() == 8) {
         auto u = py::array_t<std::uint64_t, py::array::forcecast>::ensure(a).unchecked<2>();
@@ -111,19 +125,19 @@ py::array_t<std::int64_t> IndexArray(py::handle hkl) {
     return indices;
 }
 
-py::array_t<double> ValueArray(py::handle values, py::ssize_t count) {
-    py::array a = AsArray(values, "values");
+py::array_t<double> ValueArray(py::handle values, py::ssize_t count, const std::string& name = "values") {
+    py::array a = AsArray(values, name.c_str());
     char kind = a.dtype().kind();
     if (kind != 'i' && kind != 'u' && kind != 'f')
-        throw py::type_error("values must hold numbers, not " + py::str(a.dtype()).cast<std::string>());
+        throw py::type_error(name + " must hold numbers, not " + py::str(a.dtype()).cast<std::string>());
     if (a.ndim() != 1 || a.shape(0) != count)
-        throw py::value_error("values must have the shape (" + std::to_string(count) + ",) of hkl's rows, not " +
+        throw py::value_error(name + " must have the shape (" + std::to_string(count) + ",) of hkl's rows, not " +
                               Shape(a));
     auto doubles = py::array_t<double, py::array::forcecast>::ensure(a);
     auto v = doubles.unchecked<1>();
     for (py::ssize_t i = 0; i < count; ++i)
         if (!std::isfinite(v(i)))
-            throw py::value_error("values[" + std::to_string(i) + "] is " + std::to_string(v(i)) +
+            throw py::value_error(name + "[" + std::to_string(i) + "] is " + std::to_string(v(i)) +
                                   "; every value must be finite");
     return doubles;
 }
@@ -151,14 +165,18 @@ RefinementSettings SettingsFrom(const SettingArguments& a) {
     return s;
 }
 
-std::string DataText(py::handle hkl, py::handle values, py::handle title) {
+std::string DataText(py::handle hkl, py::handle values, py::handle title, py::handle sigmas) {
     auto indices = IndexArray(hkl);
     auto h = indices.unchecked<2>();
     auto doubles = ValueArray(values, h.shape(0));
     auto v = doubles.unchecked<1>();
+    py::array_t<double> sigmaArray;
+    if (!sigmas.is_none()) sigmaArray = ValueArray(sigmas, h.shape(0), "sigmas");
     std::string text = TitleLine(title) + "\n";
     for (py::ssize_t i = 0; i < h.shape(0); ++i) {
-        text += std::to_string(h(i, 0)) + " " + std::to_string(h(i, 1)) + " " + std::to_string(h(i, 2)) + " " + FormatShortest(v(i)) + "\n";
+        text += std::to_string(h(i, 0)) + " " + std::to_string(h(i, 1)) + " " + std::to_string(h(i, 2)) + " " + FormatShortest(v(i));
+        if (!sigmas.is_none()) text += " " + FormatShortest(sigmaArray.at(i));
+        text += "\n";
     }
     return text + "0 0 0\n";
 }

@@ -23,7 +23,8 @@ RefinementSettings SettingsFrom(const SettingArguments& arguments);
 // A data file holding the title line, one line "h k l value" per reflection and the
 // closing "0 0 0". Each value is written as the shortest decimal that reads back as
 // the same double, so the arrays and the file give the same run to the last bit.
-std::string DataText(py::handle hkl, py::handle values, py::handle title);
+// With sigmas (not None), each reflection's sigma follows its value on its line.
+std::string DataText(py::handle hkl, py::handle values, py::handle title, py::handle sigmas = py::none());
 
 // A str, bytes or os.PathLike argument as the file system's bytes.
 std::string PathBytes(py::handle path, const char* argument);

@@ -2,9 +2,12 @@
 
 #include <pybind11/pybind11.h>
 
+#include <utility>
+
 #include "run/Run.h"
 #include "python/Arguments.h"
 #include "python/Eos.h"
+#include "python/Observations.h"
 #include "python/Result.h"
 
 namespace py = pybind11;
@@ -29,7 +32,7 @@ Run Finish(FileResult record) {
     record.status = RunStatus::Ok;
     record.refined = true;
     record.flaggedCount = r.diagnostics.FlaggedCount();
-    return Run{std::move(record)};
+    return Run{std::move(record), std::nullopt};
 }
 
 // Runs the core without the GIL: only C++ values cross into it. In extended precision
@@ -39,35 +42,45 @@ Run RefineUnlocked(FileResult& record, RunRequest request) {
     request.precision = Precision::Extended;
     try {
         py::gil_scoped_release unlocked;
-        RunReply reply = RunRefinement(request);
+        RunReply reply = RunRefinement(std::as_const(request));
         record.results = std::move(reply.results);
         record.path = std::move(reply.path);
     } catch (const RunError& e) {
         throw FailedRun(record.file + ": " + e.what());
     }
-    return Finish(std::move(record));
+    Run run = Finish(std::move(record));
+    request.report = ReportTarget::None;
+    run.request = std::move(request);
+    return run;
 }
 
 Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data, py::handle wavelength,
            py::handle beam2Theta, py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics,
-           py::handle title) {
+           py::handle title, py::handle exclude, py::handle sigma2Theta, py::handle sigmaDRelative,
+           py::handle sigmaEnergyRelative, py::handle sigmas) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
     FileResult record;
     record.file = "data";
-    RunRequest request = MemoryRequest(settings, DataText(hkl, values, title), record.file);
+    RunRequest request = MemoryRequest(settings, DataText(hkl, values, title, sigmas), record.file);
     request.report = ReportTarget::None;
+    ApplyObservations({exclude, sigma2Theta, sigmaDRelative, sigmaEnergyRelative}, request);
+    if (!sigmas.is_none()) UseSigmaColumn(request);
     return RefineUnlocked(record, std::move(request));
 }
 
 Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::handle wavelength, py::handle beam2Theta,
-                   py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics, py::handle report) {
+                   py::handle minimise, py::handle zeroShift, py::handle fullDiagnostics, py::handle report,
+                   py::handle exclude, py::handle sigma2Theta, py::handle sigmaDRelative,
+                   py::handle sigmaEnergyRelative, bool sigmaColumn) {
     RefinementSettings settings =
         SettingsFrom({system, data, wavelength, beam2Theta, minimise, zeroShift, fullDiagnostics});
     FileResult record;
     record.file = PathBytes(path, "path");
     RunRequest request = FileRequest(settings, record.file);
     request.report = ReportTarget::None;
+    ApplyObservations({exclude, sigma2Theta, sigmaDRelative, sigmaEnergyRelative}, request);
+    if (sigmaColumn) UseSigmaColumn(request);
     if (!report.is_none()) {
         record.report = PathBytes(report, "report");
         request.report = ReportTarget::File;
@@ -76,11 +89,13 @@ Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::hand
     return RefineUnlocked(record, std::move(request));
 }
 
-const char* const RefineDoc = R"(refine(hkl, values, *, system, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, title='') -> Result
+const char* const RefineDoc = R"(refine(hkl, values, *, system, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, title='', exclude=None, sigma_2theta=None, sigma_d_relative=None, sigma_energy_relative=None, sigmas=None) -> Result
 
 Refines the lattice parameters from indexed reflections held in arrays.
 
-hkl      (n, 3) integers, or a list of triples; at most 200 reflections.
+hkl      (n, 3) integers (or whole floats, as np.loadtxt gives them), or a list
+         of triples. Of more than 200 reflections the first 200 are refined,
+         as refine_file does, and Result.too_many_reflections is True.
 values   n observed positions: 2-theta in degrees, d in angstrom or energy in keV.
 system   'cubic', 'tetragonal', 'hexagonal', 'orthorhombic', 'monoclinic',
          'triclinic' or 1..6.
@@ -92,6 +107,13 @@ minimise      quantity whose squared residuals are minimised: 'd', '2theta',
 zero_shift    refine the zero shift of 2-theta or energy.
 full_diagnostics  the report lists the diagnostics of every reflection.
 title    the sample title of the report (one line, not ending in '*').
+exclude  reflections left out of the fit: row numbers (from 1, as
+         reflections['row']) and (h, k, l) triples; each must name one.
+sigma_2theta  weight by this assumed error of 2-theta in degrees (default 0.005).
+sigma_d_relative, sigma_energy_relative  weight by this relative error
+         sigma(d)/d or sigma(E)/E; d and energy data fitted in d, Q or energy
+         then need no wavelength.
+sigmas   (n,) sigma of each value, in its quantity, to weight by instead.
 
 The names and defaults are those of zantrel-cli's options. The run is the one
 zantrel-cli makes of a data file holding the same reflections.
@@ -100,13 +122,14 @@ Raises ValueError or TypeError for a bad argument (the message names it), and
 zantrel.RefinementError when the run fails or has too few reflections.
 The GIL is released while the refinement runs.)";
 
-const char* const RefineFileDoc = R"(refine_file(path, *, system='triclinic', data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, report=None) -> Result
+const char* const RefineFileDoc = R"(refine_file(path, *, system='triclinic', data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, report=None, exclude=None, sigma_2theta=None, sigma_d_relative=None, sigma_energy_relative=None, sigma_column=False) -> Result
 
 Refines a data file as zantrel-cli reads it: a title line ending in '*'
 announces a header line whose settings override the arguments.
 
 report   None: no report is written; a path: the report is written there
          (the refined text is also Result.report either way).
+sigma_column  weight by the sigma that follows each value on its line.
 
 The other arguments are those of refine. Raises zantrel.RefinementError with
 zantrel-cli's message ("FILE: error" and, on a second line, where) when the
@@ -133,10 +156,16 @@ PYBIND11_MODULE(zantrel, module) {
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,
                py::arg("beam_2theta") = d.beam2Theta, py::arg("minimise") = QuantityName(d.minimised),
                py::arg("zero_shift") = d.zeroShift, py::arg("full_diagnostics") = d.fullDiagnostics,
-               py::arg("title") = "");
+               py::arg("title") = "", py::arg("exclude") = py::none(), py::arg("sigma_2theta") = py::none(),
+               py::arg("sigma_d_relative") = py::none(), py::arg("sigma_energy_relative") = py::none(),
+               py::arg("sigmas") = py::none());
     module.def("refine_file", &RefineFilePath, RefineFileDoc, py::arg("path"), py::kw_only(),
                py::arg("system") = SystemName(d.system), py::arg("data") = QuantityName(d.data),
                py::arg("wavelength") = d.wavelength, py::arg("beam_2theta") = d.beam2Theta,
                py::arg("minimise") = QuantityName(d.minimised), py::arg("zero_shift") = d.zeroShift,
-               py::arg("full_diagnostics") = d.fullDiagnostics, py::arg("report") = py::none());
+               py::arg("full_diagnostics") = d.fullDiagnostics, py::arg("report") = py::none(),
+               py::arg("exclude") = py::none(), py::arg("sigma_2theta") = py::none(),
+               py::arg("sigma_d_relative") = py::none(), py::arg("sigma_energy_relative") = py::none(),
+               py::arg("sigma_column") = false);
+    BindObservations(module);
 }

@@ -77,7 +77,11 @@ py::dict ReflectionColumns(const Results& r) {
     table["l"] = Column<int>(rows, [](const ReflectionRow& x) { return x.l; });
     table["d_obs"] = Column<double>(rows, [](const ReflectionRow& x) { return x.dObs; });
     table["d_calc"] = Column<double>(rows, [](const ReflectionRow& x) { return x.dCalc; });
-    table["position_obs"] = Column<double>(rows, [](const ReflectionRow& x) { return x.positionObs; });
+    table["row"] = Column<int>(rows, [](const ReflectionRow& x) { return x.row; });
+    table["position_as_read"] = Column<double>(rows, [](const ReflectionRow& x) { return x.valueAsRead; });
+    table["position_obs"] = Column<double>(rows, [](const ReflectionRow& x) {
+        return x.positionFormed ? x.positionObs : NotAvailable;
+    });
     table["position_calc"] = Column<double>(rows, [](const ReflectionRow& x) { return OrNaN(x.positionCalc); });
     table["residual"] = Column<double>(rows, [](const ReflectionRow& x) { return x.residual; });
     table["flagged"] = Column<bool>(rows, [](const ReflectionRow& x) { return x.marked; });
@@ -164,7 +168,10 @@ void BindResult(py::module_& module) {
                                "The data file held more reflections than are refined; the first were used.")
         .def_property_readonly("reflections", [](const Run& x) { return ReflectionColumns(Of(x)); },
                                "Observed against fitted, one entry per reflection: a dict of numpy arrays "
-                               "h, k, l, d_obs, d_calc, position_obs, position_calc (NaN where the cell gives "
+                               "h, k, l, row (the reflection line's place in the data, from 1), position_as_read "
+                               "(the value as the data give it, in the data's quantity), d_obs, d_calc, position_obs "
+                               "(2-theta, or energy for energy data, after any zero-shift correction; NaN for d data "
+                               "weighted without a wavelength), position_calc (NaN where the cell gives "
                                "none), residual, flagged.")
         .def_property_readonly("diagnostics", [](const Run& x) { return DiagnosticColumns(Of(x)); },
                                "The influence of deleting each reflection, in the order of `reflections`: a "

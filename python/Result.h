@@ -1,6 +1,8 @@
 #pragma once
 // zantrel.Result: one run's results record, offered as Python values and numpy arrays.
 
+#include <optional>
+
 #include <pybind11/pybind11.h>
 
 #include "export/Documents.h"
@@ -12,6 +14,8 @@ namespace py = pybind11;
 // The record of a finished run, with the names its JSON and CIF carry.
 struct Run {
     FileResult record;
+    // What made it, for compare_without_flagged; without a report.
+    std::optional<RunRequest> request;
 };
 
 // Adds Result and the named tuples its attributes return (Cell, Estimate, ZeroShift).

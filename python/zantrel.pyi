@@ -39,6 +39,9 @@ class ZeroShift(NamedTuple):
 
 class Result:
     @property
+    def excluded(self) -> List[Dict[str, Any]]: ...
+    def compare_without_flagged(self) -> Dict[str, Any]: ...
+    @property
     def cell(self) -> Cell: ...
     @property
     def sigmas(self) -> Cell: ...
@@ -89,6 +92,11 @@ def refine(
     zero_shift: bool = False,
     full_diagnostics: bool = False,
     title: str = "",
+    exclude: Optional[Sequence[Union[int, Sequence[int]]]] = None,
+    sigma_2theta: Optional[float] = None,
+    sigma_d_relative: Optional[float] = None,
+    sigma_energy_relative: Optional[float] = None,
+    sigmas: Optional[npt.ArrayLike] = None,
 ) -> Result: ...
 
 def refine_file(
@@ -102,7 +110,14 @@ def refine_file(
     zero_shift: bool = False,
     full_diagnostics: bool = False,
     report: Optional[PathArg] = None,
+    exclude: Optional[Sequence[Union[int, Sequence[int]]]] = None,
+    sigma_2theta: Optional[float] = None,
+    sigma_d_relative: Optional[float] = None,
+    sigma_energy_relative: Optional[float] = None,
+    sigma_column: bool = False,
 ) -> Result: ...
+
+def read_data(path: PathArg) -> Dict[str, Any]: ...
 
 def scales(scale_file: Optional[str] = None) -> List[Dict[str, Any]]: ...
 

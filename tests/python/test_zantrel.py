@@ -76,10 +76,9 @@ SILICON = dict(hkl=[[1, 1, 1], [2, 2, 0], [3, 1, 1], [4, 0, 0]], values=[28.44, 
 
 @pytest.mark.parametrize("change, error, named", [
     (dict(hkl=[[1, 1], [2, 2], [3, 1], [4, 0]]), ValueError, "hkl"),
-    (dict(hkl=np.array(SILICON["hkl"], dtype=float)), TypeError, "hkl"),
+    (dict(hkl=np.array(SILICON["hkl"], dtype=float) + 0.5), ValueError, "hkl"),
     (dict(hkl=[[1, 1, 1], [2, 2, 0], [0, 0, 0], [4, 0, 0]]), ValueError, "hkl[2]"),
     (dict(hkl=[[1, 1, 1], [2, 2, 0], [3, 1, 2**31], [4, 0, 0]]), ValueError, "hkl[2]"),
-    (dict(hkl=np.ones((201, 3), dtype=np.int64), values=np.full(201, 30.0)), ValueError, "hkl"),
     (dict(values=[28.44, 47.30, 56.12]), ValueError, "values"),
     (dict(values=[28.44, float("nan"), 56.12, 69.13]), ValueError, "values[1]"),
     (dict(values=[28.44, 47.30, float("inf"), 69.13]), ValueError, "values[2]"),
