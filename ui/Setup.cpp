@@ -15,6 +15,7 @@
 #include <QScreen>
 
 #include "engine/Margins.h"
+#include "ui/LeaveOutDialog.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"
@@ -144,6 +145,11 @@ void TMainForm::CreateControls() {
     ActionShowReport = new QAction(QStringLiteral("Show report"), this);
     ActionShowReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     addAction(ActionShowReport);
+    ActionLeaveOut = new QAction(QStringLiteral("Leave out reflections ..."), this);
+    ActionLeaveOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    ActionLeaveOut->setEnabled(false);  // until a run has reflections to list
+    addAction(ActionLeaveOut);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 // The radio groups, Run and Exit, the input-data group, the check boxes.
@@ -171,6 +177,7 @@ void TMainForm::ConnectHandlers() {
     connect(ButtonRun, &QPushButton::clicked, this, &TMainForm::ButtonRunClick);
     connect(ButtonExit, &QPushButton::clicked, this, &TMainForm::ButtonExitClick);
     connect(ActionShowReport, &QAction::triggered, this, &TMainForm::ActionShowReportClick);
+    connect(ActionLeaveOut, &QAction::triggered, this, &TMainForm::ActionLeaveOutClick);
 }
 
 void TMainForm::FormCreate() {
@@ -279,17 +286,38 @@ void TMainForm::ButtonRunClick() {
     ButtonExit->setEnabled(false);
     ButtonRun->setEnabled(false);
     if (platform_.GetOpenFileName(this, OpenDialog1) && !OpenDialog1.FileName.isEmpty()) {
-        const RefinementSettings before = WindowSettingsOf(Settings);
-        try {
-            RunChosenFile();
-        } catch (const FileError& e) {
-            platform_.ShowError(this, e.Message);
-        } catch (const std::exception& e) {
-            platform_.ShowError(this, QString::fromLocal8Bit(e.what()));
-        }
-        // Also after a failure: the header line may have been read before it.
-        ShowSettingsInForce(before);
+        exclude_ = {};
+        RunAndShow();
     }
+    ButtonExit->setEnabled(true);
+    ButtonRun->setEnabled(true);
+}
+
+void TMainForm::RunAndShow() {
+    const RefinementSettings before = WindowSettingsOf(Settings);
+    lastRun_.reset();
+    try {
+        RunChosenFile();
+    } catch (const FileError& e) {
+        platform_.ShowError(this, e.Message);
+    } catch (const std::exception& e) {
+        platform_.ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+    ActionLeaveOut->setEnabled(lastRun_.has_value());
+    // Also after a failure: the header line may have been read before it.
+    ShowSettingsInForce(before);
+}
+
+void TMainForm::ActionLeaveOutClick() {
+    if (!lastRun_ || !ButtonRun->isEnabled()) return;
+    TLeaveOutDialog dialog(*lastRun_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The report window's edits are asked about first; Cancel there cancels the run.
+    if (textWForm_ && textWForm_->isVisible() && !textWForm_->close()) return;
+    exclude_ = dialog.Chosen();
+    ButtonExit->setEnabled(false);
+    ButtonRun->setEnabled(false);
+    RunAndShow();
     ButtonExit->setEnabled(true);
     ButtonRun->setEnabled(true);
 }
@@ -299,8 +327,9 @@ void TMainForm::RunChosenFile() {
     // The core takes paths in the local 8-bit encoding, as the C++ streams do. One run
     // at a click needs no speed; the extended path gives the reference values that the
     // plots' tooltips print beside the report.
-    const RunRequest request =
+    RunRequest request =
         FileRequest(Settings, QFile::encodeName(OpenDialog1.FileName).toStdString(), Precision::Extended);
+    request.exclude = exclude_;
     const QString reportPath = QFile::decodeName(QByteArray::fromStdString(request.reportPath));
     if (SameExistingFile(OpenDialog1.FileName, reportPath)) {
         const QString name = QFileInfo(reportPath).fileName();
@@ -315,6 +344,7 @@ void TMainForm::RunChosenFile() {
             RunReply reply = RunRefinement(request);
             Settings = reply.settingsInForce;
             headerRead_ = reply.results.headerLine;
+            if (!reply.results.halted) lastRun_ = reply.results;
             return std::move(reply.results);
         } catch (const RunError& e) {
             // The settings a header line or a fall-back set before the failure stay.

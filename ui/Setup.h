@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QHash>
 
+#include <optional>
+
 #include "run/Run.h"
 #include "ui/Platform.h"
 #include "ui/WindowSettings.h"
@@ -73,6 +75,10 @@ public:
     void ButtonRunClick();
     void ButtonExitClick();
     void ActionShowReportClick();
+    // Ctrl+L (also on the window's context menu): the last run's reflections to untick,
+    // and the same file run again without them.
+    QAction* ActionLeaveOut;
+    void ActionLeaveOutClick();
 
 protected:
     // Esc: the Exit button, as long as it is enabled (not during a run).
@@ -109,6 +115,12 @@ private:
     bool reportShown_ = false;
     QHash<const QLineEdit*, QString> toldText_;  // the bad text whose error was shown last
     bool headerRead_ = false;  // the last run's data file had a header line
+    // The chosen file's rows left out, and its last results for the dialog; a file
+    // chosen with Run starts with none left out.
+    Exclusions exclude_;
+    std::optional<Results> lastRun_;
+    // A run of the chosen file, its failure shown, the settings label updated.
+    void RunAndShow();
 };
 
 }  // namespace zantrel

@@ -11,10 +11,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/UiTests.h"
+#include "ui/LeaveOutDialog.h"
 #include "ui/RadioGroup.h"
 #include "ui/Setup.h"
 #include "ui/Textw.h"
@@ -386,6 +389,38 @@ private slots:
         form->ButtonRun->click();
         QVERIFY(!textForm->isVisible());
         QVERIFY(ReadBytes(dir->filePath("first.out")).endsWith("checked\r\n"));
+    }
+
+    // Ctrl+L lists the last run's reflections; the unticked ones are left out of the same
+    // file's next run, and Cancel at the close check cancels that run.
+    void leaveOutRunsTheSameFileWithoutTheUntickedRows() {
+        const QString data = dir->filePath("si.dat");
+        WriteBytes(data, ReadBytes(QStringLiteral(ZANTREL_EXAMPLES "/silicon_2theta.dat")));
+        QVERIFY(!form->ActionLeaveOut->isEnabled());
+        platform->OpenAnswers << data;
+        form->ButtonRun->click();
+        QVERIFY(form->ActionLeaveOut->isEnabled());
+        auto answerDialog = [](bool untick) {
+            QTimer::singleShot(0, [untick] {
+                auto* dialog = qobject_cast<TLeaveOutDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->Table()->rowCount(), 11);
+                if (untick) dialog->UntickFlagged();
+                dialog->accept();
+            });
+        };
+        answerDialog(true);
+        form->ActionLeaveOut->trigger();
+        QCOMPARE(platform->OpenDialogs.size(), 1);  // the same file, asked for once
+        QVERIFY(ReportText().contains("excluded from the fit: row 3 (3 1 1), row 10 (6 2 0), row 11 (5 3 3)\n"));
+
+        textForm->Memo1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(textForm->Memo1, "my notes");
+        platform->Answers << Answer::Cancel;
+        answerDialog(false);  // the left-out rows are listed unticked: the choice stands
+        form->ActionLeaveOut->trigger();
+        QVERIFY(ReportText().contains("my notes"));
+        QVERIFY(ReadBytes(dir->filePath("si.out")).contains("excluded from the fit: row 3"));
     }
 };
 
