@@ -99,7 +99,7 @@ TEST(Weighting, TwiceTheAssumed2ThetaErrorDoublesEveryEsd) {
 
 TEST(Weighting, AnEqualSigmaColumnIsTheDefaultWeightingScaled) {
     const std::string file = testfiles::Example("silicon_2theta.dat");
-    auto withColumn = [&](const std::string& sigma) {
+    auto withColumn = [&](const std::string& sigma, Precision precision = Precision::Extended) {
         std::istringstream in(file);
         std::string out, line;
         for (int i = 0; std::getline(in, line); ++i) {
@@ -109,7 +109,7 @@ TEST(Weighting, AnEqualSigmaColumnIsTheDefaultWeightingScaled) {
         }
         RefinementSettings s;
         s.weighting = With(WeightMode::SigmaColumn, 0);
-        return Refined(out, s, {}, Precision::Extended);
+        return Refined(out, s, {}, precision);
     };
     RunReply plain = Refined(file, {}, {}, Precision::Extended);
     RunReply same = withColumn("0.005"), wider = withColumn("0.02");
@@ -120,6 +120,7 @@ TEST(Weighting, AnEqualSigmaColumnIsTheDefaultWeightingScaled) {
                     1e-7);
     auto s0 = Sigmas(plain.results), s1 = Sigmas(wider.results);
     for (std::size_t i = 0; i < s0.size(); ++i) EXPECT_NEAR(double(s1[i] / s0[i]), 4.0, 1e-6);
+    EXPECT_EQ(withColumn("0.02", Precision::Checked).report, wider.report);
     EXPECT_THROW(withColumn(""), RunError);
     EXPECT_THROW(withColumn("0"), RunError);
 }
