@@ -126,13 +126,13 @@ TEST(Weighting, AnEqualSigmaColumnIsTheDefaultWeightingScaled) {
 }
 
 TEST(Weighting, ARelativeDErrorNeedsNoWavelengthAndMatchesNoiseOfThatSize) {
-    synth::DataSpec spec;
-    spec.cell = {9.746, 8.899, 5.251, 90, 90, 90};
-    spec.system = 4;
-    spec.kind = synth::Kind::D;
-    spec.minimise = "d";
-    spec.count = 25;
-    const std::vector<synth::Hkl> hkl = synth::Reflections(spec);
+    synth::DataSpec recipe;
+    recipe.cell = {9.746, 8.899, 5.251, 90, 90, 90};
+    recipe.system = 4;
+    recipe.kind = synth::Kind::D;
+    recipe.minimise = "d";
+    recipe.count = 25;
+    const std::vector<synth::Hkl> hkl = synth::Reflections(recipe);
     const double relative = 2e-4;
     auto file = [&](std::mt19937* random) {
         std::ostringstream out;
@@ -140,7 +140,7 @@ TEST(Weighting, ARelativeDErrorNeedsNoWavelengthAndMatchesNoiseOfThatSize) {
         out << "orthorhombic d spacings\n";
         std::normal_distribution<double> noise(0, relative);
         for (const synth::Hkl& r : hkl) {
-            const double d = synth::DSpacing(spec.cell, r);
+            const double d = synth::DSpacing(recipe.cell, r);
             out << r.h << " " << r.k << " " << r.l << " " << d * (1 + (random ? noise(*random) : 0)) << "\n";
         }
         out << "0 0 0\n";
