@@ -5,6 +5,7 @@
 #include "run/Run.h"
 #include "python/Arguments.h"
 #include "python/Eos.h"
+#include "python/Index.h"
 #include "python/Result.h"
 
 namespace py = pybind11;
@@ -128,6 +129,7 @@ PYBIND11_MODULE(zantrel, module) {
     module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     BindEos(module);
+    BindIndex(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,
