@@ -89,6 +89,56 @@ double ZeroCorrection(const RunReply& reply, const std::vector<PeakAssignment>& 
 }
 
 
+CellParameters Scaled(CellParameters c, double scale) {
+    for (std::size_t i = 0; i < 3; ++i) c[i] *= scale;
+    return c;
+}
+
+// A trial cell from another temperature, pressure or composition is off by a common
+// factor more than by anything else, and 0.5 % of d is several windows at high angles.
+// So the rounds start from the trial cell's lengths times the factor, within
+// MaxCommonScale of 1, that puts the most peaks clearly on one line each (the nearest
+// to 1 and then the one with the smallest discrepancies where several do). The steps are
+// fine enough that no peak moves by more than half its window from one to the next.
+constexpr double MaxCommonScale = 0.01;
+
+double BestScale(const std::vector<Peak>& peaks, const std::vector<Reflection>& reflections, const Window& window) {
+    double step = 1e-3;
+    for (const Peak& p : peaks) {
+        const double d = window.conversion.DOf(p.position);
+        const std::optional<double> here = window.conversion.PositionOf(d), there = window.conversion.PositionOf(d * (1 + 1e-6));
+        const std::optional<double> w = window.At(p.position);
+        if (here && there && w && *there != *here) step = std::min(step, *w / (std::fabs(*there - *here) / 1e-6) / 2);
+    }
+    step = std::max(step, 1e-5);
+    const int steps = int(std::ceil(MaxCommonScale / step));
+    double best = 1, bestSpread = 0;
+    int bestCount = -1;
+    for (int i = 0; i <= 2 * steps; ++i) {
+        // 1, then outwards on both sides: a tie keeps the factor nearest to 1.
+        const int k = (i + 1) / 2 * (i % 2 == 1 ? 1 : -1);
+        const double scale = 1 + k * MaxCommonScale / steps;
+        std::vector<Reflection> scaled = reflections;
+        for (Reflection& r : scaled) {
+            r.d *= scale;
+            r.q /= scale * scale;
+        }
+        int count = 0;
+        double spread = 0;
+        for (const PeakAssignment& a : Assign(peaks, scaled, window, 0))
+            if (IsUsed(a.status)) {
+                ++count;
+                spread += std::fabs(a.corrected - *a.calculated) / a.window;
+            }
+        if (count > bestCount || (count == bestCount && count > 0 && spread < bestSpread * 0.5)) {
+            best = scale;
+            bestCount = count;
+            bestSpread = spread;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 CellParameters RefinedCell(const Results& results) {
@@ -130,6 +180,7 @@ Indexing IndexPeaks(const IndexRequest& request) {
     const int parameters = LayoutOf(settings.system).parameterCount + (settings.zeroShift ? 1 : 0);
     const int needed = std::max(parameters + 1, int(std::ceil(request.minIndexedShare * double(peaks.size()))));
     CellParameters cell = request.trial.cell;
+    cell = Scaled(cell, BestScale(peaks, AllowedReflections(cell, request.trial.spaceGroup, dMin * (1 - MaxCommonScale)), out.window));
     double zero = 0;
     std::vector<PeakAssignment> previous;
     std::vector<Reflection> reflections;
@@ -137,12 +188,13 @@ Indexing IndexPeaks(const IndexRequest& request) {
         reflections = AllowedReflections(cell, request.trial.spaceGroup, dMin);
         std::vector<PeakAssignment> now = Assign(peaks, reflections, out.window, zero);
         const int used = int(std::count_if(now.begin(), now.end(), [](const PeakAssignment& p) { return IsUsed(p.status); }));
-        if (used < needed)
+        const bool settled = round > 1 && SameAssignment(now, previous);
+        if (used < (settled ? needed : parameters + 1))
             Fail("no stable assignment: " + std::to_string(used) + " of " + std::to_string(peaks.size()) +
-                 " peaks lie clearly within the tolerance of one line of the cell (" + std::to_string(needed) +
+                 " peaks lie clearly within the tolerance of one line of the cell (" + std::to_string(settled ? needed : parameters + 1) +
                  " are needed); the trial cell or its space group does not fit these peaks, or the tolerance is too narrow",
                  "in " + request.peaks.name + ", round " + std::to_string(round));
-        if (round > 1 && SameAssignment(now, previous)) {
+        if (settled) {
             out.rounds = round;
             out.peaks = std::move(now);
             break;
