@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -56,6 +57,12 @@ CrystalSystem SystemOf(const gemmi::SpaceGroup& sg) {
 const gemmi::SpaceGroup& FindSpaceGroup(const std::string& text, const CellParameters& cell) {
     std::string name = text;
     while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    // COD and older files write the setting without its colon: "R -3 c H", "R -3 c :H".
+    for (const char* setting : {" :H", " :R", " H", " R"})
+        if (name.size() > 3 && name.ends_with(setting)) {
+            name = name.substr(0, name.size() - std::strlen(setting)) + ":" + name.back();
+            break;
+        }
     const gemmi::SpaceGroup* sg = nullptr;
     try {
         // alpha and gamma choose between the hexagonal and rhombohedral settings of an R group.
