@@ -161,7 +161,6 @@ py::dict IndexFile(py::handle path, py::handle cell, py::handle spaceGroup, py::
     } catch (const RunError& e) {
         Refuse(file + ": " + e.what());
     }
-    if (list.wavelength) wavelength = py::float_(*list.wavelength);
     return IndexList(std::move(list), {cell, spaceGroup, fromCif, fromJson, data, wavelength, beam, minimise, zeroShift, fullDiagnostics,
                                  tolerance, relative, minIndexed},
                SiblingPath(file, ".indexed") + ".dat");

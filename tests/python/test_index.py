@@ -171,3 +171,25 @@ def test_the_nearer_of_two_lines_or_of_two_peaks_counts_only_by_half_a_window():
     assert sorted(status_at(tth110 - 0.07, tth110 + 0.002, tth110 + 0.04)) == [
         ("ambiguous", (0, 0, 0)), ("indexed", (1, 0, 1)), ("indexed", (1, 1, 0))]
     assert [s for s, _ in status_at(tth110 - 0.07, tth110 + 0.01, tth110 + 0.03)].count("ambiguous") == 2
+
+
+def test_the_worked_example_of_the_documentation(tmp_path):
+    import json
+    import os
+    import pathlib
+    import subprocess
+
+    jsonschema = pytest.importorskip("jsonschema")
+    examples = pathlib.Path(__file__).parents[2] / "examples" / "indexing"
+    r = zantrel.index_file(examples / "pbso4_peaks.txt", from_cif=examples / "PbSO4-Wyckoff.cif", zero_shift=True)
+    # Every unassigned peak is the K-alpha2 component of an indexed line.
+    assert r["n_unassigned"] == 11 and r["n_ambiguous"] == 1
+    assert round(r["m20"], 1) == 102.5 and round(r["f_n"], 1) == 111.0
+    np.testing.assert_allclose(r["result"].cell[:3], (8.48058, 5.39918, 6.96143), atol=5e-6)
+    schema = json.loads((examples.parents[1] / "docs" / "json-schema.json").read_text())
+    jsonschema.validate(json.loads(r["json"]), schema)
+    cli = os.environ.get("ZANTREL_CLI")
+    if cli:
+        subprocess.run([cli, "index", "--from-cif", str(examples / "PbSO4-Wyckoff.cif"), "--zero-shift", "--json",
+                        "--output-dir", str(tmp_path), str(examples / "pbso4_peaks.txt")], check=True, capture_output=True)
+        jsonschema.validate(json.loads((tmp_path / "pbso4_peaks.indexed.json").read_text()), schema)
