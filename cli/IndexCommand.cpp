@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -191,7 +192,9 @@ int IndexCommand(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }
-    ParseQuantityName(data == "2theta" ? "2theta" : data, s.data);
+    for (std::string* name : {&data, &minimise})
+        for (char& c : *name) c = char(std::tolower(static_cast<unsigned char>(c)));
+    ParseQuantityName(data, s.data);
     ParseQuantityName(minimise, s.minimised);
     TrialCell trial;
     try {
