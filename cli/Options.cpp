@@ -45,7 +45,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
         "carries a header line that overrides them for that file only. The report is written\n"
         "beside each data file, its extension replaced by .out (run1.dat gives run1.out).\n"
         "Subcommands, each with --help: 'zantrel-cli scales' lists the calibrant scales, 'zantrel-cli\n"
-        "pressure' gives a volume's pressure on them, 'zantrel-cli eos SUMMARY.csv' fits an equation of state.",
+        "pressure' gives a volume's pressure on them, 'zantrel-cli eos SUMMARY.csv' fits an equation of state,\n"
+        "'zantrel-cli index --cell ... --space-group ... PEAKFILE' indexes peak lists from a trial cell.",
         "zantrel-cli"};
     std::string system = SystemName(s.system), data = QuantityName(s.data), minimise = QuantityName(s.minimised);
     const auto systems = SystemNames();

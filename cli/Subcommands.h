@@ -17,5 +17,7 @@ int PressureCommand(int argc, char** argv);
 // refused.
 using EosPlotter = std::function<std::string(const eos::EosFit&)>;
 int EosCommand(int argc, char** argv, const EosPlotter& plotter);
+// `index`: peak lists indexed from a trial cell (docs/indexing.md).
+int IndexCommand(int argc, char** argv);
 
 }  // namespace zantrel::cli

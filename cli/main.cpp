@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     // Subcommands before the refinement's options: a data file named "eos" is "./eos".
     if (argc > 1 && std::strcmp(argv[1], "scales") == 0) return cli::ScalesCommand(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "pressure") == 0) return cli::PressureCommand(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "index") == 0) return cli::IndexCommand(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "eos") == 0) {
         cli::EosPlotter plotter;
 #ifdef ZANTREL_HAVE_PLOT

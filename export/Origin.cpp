@@ -23,6 +23,7 @@ std::string_view OriginMark(Document kind) {
         case Document::Cif: return "# Lattice parameters refined by zantrel-cli";
         case Document::Json: return "\"format\": \"zantrel-cli result\"";
         case Document::Svg: return "<!-- written by zantrel-cli -->";
+        case Document::IndexedData: return "peaks indexed by Zantrel";
     }
     return {};
 }

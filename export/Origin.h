@@ -8,7 +8,8 @@
 
 namespace zantrel {
 
-enum class Document { Summary, Cif, Json, Svg };
+// IndexedData: the data file an indexing writes (NAME.indexed.dat), marked in its title.
+enum class Document { Summary, Cif, Json, Svg, IndexedData };
 
 // The bytes a document of this kind carries within its first lines.
 std::string_view OriginMark(Document kind);

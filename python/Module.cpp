@@ -8,6 +8,7 @@
 #include "python/Arguments.h"
 #include "python/Eos.h"
 #include "python/Observations.h"
+#include "python/Index.h"
 #include "python/Result.h"
 
 namespace py = pybind11;
@@ -151,6 +152,7 @@ PYBIND11_MODULE(zantrel, module) {
     module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     BindEos(module);
+    BindIndex(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,

@@ -118,6 +118,42 @@ def refine_file(
 ) -> Result: ...
 
 def read_data(path: PathArg) -> Dict[str, Any]: ...
+def index(
+    positions: npt.ArrayLike,
+    *,
+    cell: Optional[Sequence[float]] = None,
+    space_group: Union[str, int, None] = None,
+    from_cif: Optional[PathArg] = None,
+    from_json: Optional[PathArg] = None,
+    data: DataKind = "2theta",
+    wavelength: float = 1.540593,
+    beam_2theta: float = 10.0,
+    minimise: Minimised = "2theta",
+    zero_shift: bool = False,
+    full_diagnostics: bool = False,
+    tolerance: float = 0.05,
+    tolerance_relative: Optional[float] = None,
+    min_indexed: float = 0.5,
+    intensities: Optional[npt.ArrayLike] = None,
+    sigmas: Optional[npt.ArrayLike] = None,
+) -> Dict[str, Any]: ...
+def index_file(
+    path: PathArg,
+    *,
+    cell: Optional[Sequence[float]] = None,
+    space_group: Union[str, int, None] = None,
+    from_cif: Optional[PathArg] = None,
+    from_json: Optional[PathArg] = None,
+    data: DataKind = "2theta",
+    wavelength: float = 1.540593,
+    beam_2theta: float = 10.0,
+    minimise: Minimised = "2theta",
+    zero_shift: bool = False,
+    full_diagnostics: bool = False,
+    tolerance: float = 0.05,
+    tolerance_relative: Optional[float] = None,
+    min_indexed: float = 0.5,
+) -> Dict[str, Any]: ...
 
 def scales(scale_file: Optional[str] = None) -> List[Dict[str, Any]]: ...
 

@@ -7,7 +7,7 @@ packages=(g++ cmake ninja-build pkg-config
           clang libclang-rt-14-dev
           python3 python3-gemmi python3-jsonschema locales
           pybind11-dev python3-dev python3-numpy python3-pytest
-          gemmi-dev python3-dask python3-distributed python3-mypy python3-venv python3-pip python3-setuptools python3-wheel)
+          gemmi-dev tao-pegtl-dev python3-dask python3-distributed python3-mypy python3-venv python3-pip python3-setuptools python3-wheel)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

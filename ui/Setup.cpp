@@ -16,6 +16,7 @@
 
 #include "engine/Margins.h"
 #include "ui/LeaveOutDialog.h"
+#include "ui/IndexDialog.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"
@@ -324,6 +325,12 @@ void TMainForm::ActionLeaveOutClick() {
 
 void TMainForm::RunChosenFile() {
     headerRead_ = false;
+    // A peak list is indexed from a trial cell first (docs/indexing.md).
+    if (IsPeakList(OpenDialog1.FileName)) {
+        if (std::optional<IndexedRun> run = IndexPeakList(this, Settings, OpenDialog1.FileName))
+            ShowRunReport(run->reportPath, run->results);
+        return;
+    }
     // The core takes paths in the local 8-bit encoding, as the C++ streams do. One run
     // at a click needs no speed; the extended path gives the reference values that the
     // plots' tooltips print beside the report.
@@ -354,6 +361,10 @@ void TMainForm::RunChosenFile() {
         }
     }();
 
+    ShowRunReport(reportPath, results);
+}
+
+void TMainForm::ShowRunReport(const QString& reportPath, const Results& results) {
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
     ButtonRun->setEnabled(true);

@@ -94,6 +94,8 @@ private:
     void ConnectHandlers();
     // Steps of a run between the disabling and the enabling of the buttons.
     void RunChosenFile();
+    // The report of a run in the text window, and the buttons as after a run.
+    void ShowRunReport(const QString& reportPath, const Results& results);
     // After a run: the controls show what the job now holds, and the label says why.
     void ShowSettingsInForce(const RefinementSettings& before);
     // The controls only: the radio buttons are set without their click handlers.
