@@ -269,8 +269,9 @@ void TMainForm::CheckBoxZeroShiftClick() { Settings.zeroShift = CheckBoxZeroShif
 
 void TMainForm::ButtonRunClick() {
     if (!ReadEnabledSettings()) return;
-    // The close check may ask to save edits; whatever the answer, the run goes on.
-    if (textWForm_ && textWForm_->isVisible()) textWForm_->close();
+    // The close check may ask to save edits; its Cancel cancels the run, which would
+    // replace them.
+    if (textWForm_ && textWForm_->isVisible() && !textWForm_->close()) return;
 
     // Read again here: a header line of an earlier run may have changed them.
     Settings.zeroShift = CheckBoxZeroShift->isChecked();

@@ -229,6 +229,7 @@ void TTextWForm::hideEvent(QHideEvent* event) {
 }
 
 void TTextWForm::MenuFileNewClick() {
+    if (!FormCloseQuery()) return;  // the edits would go without a word
     HidePlots();
     Memo1->clear();
     Memo1->document()->setModified(false);
@@ -238,6 +239,7 @@ void TTextWForm::MenuFileNewClick() {
 }
 
 void TTextWForm::MenuFileOpenClick() {
+    if (!FormCloseQuery()) return;
     if (!platform_.GetOpenFileName(this, OpenDialog1)) return;
     try {
         LoadFromFile(OpenDialog1.FileName);

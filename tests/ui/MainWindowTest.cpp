@@ -359,8 +359,8 @@ private slots:
         QVERIFY(platform->OpenDialogs.isEmpty());
     }
 
-    // Cancel keeps the text window open, but the run goes on and replaces the text.
-    void runGoesOnWhenTheCloseCheckIsCancelled() {
+    // The run would replace the edited report: Cancel (Esc) of its question cancels it.
+    void runIsCancelledWithTheCloseCheck() {
         platform->OpenAnswers << WriteSilicon("first.dat") << WriteSilicon("second.dat");
         form->ButtonRun->click();
         textForm->Memo1->moveCursor(QTextCursor::End);
@@ -370,10 +370,16 @@ private slots:
 
         QCOMPARE(platform->Questions.size(), 1);
         QVERIFY(platform->Questions.first().contains(dir->filePath("first.out")));
+        QCOMPARE(platform->OpenDialogs.size(), 1);  // no file dialog after Cancel
+        QCOMPARE(textForm->windowTitle(), dir->filePath("first.out"));
+        QVERIFY(ReportText().contains("my notes"));
+        QVERIFY(textForm->isVisible());
+        QVERIFY(form->ButtonRun->isEnabled() && form->ButtonExit->isEnabled());
+
+        platform->Answers << Answer::No;  // now the run goes on
+        form->ButtonRun->click();
         QCOMPARE(textForm->windowTitle(), dir->filePath("second.out"));
         QVERIFY(!ReportText().contains("my notes"));
-        QVERIFY(!textForm->Memo1->document()->isModified());
-        QVERIFY(textForm->isVisible());
         QVERIFY(!ReadBytes(dir->filePath("first.out")).contains("my notes"));
     }
 

@@ -215,6 +215,7 @@ private slots:
         QVERIFY(form->close());
         QCOMPARE(ReadBytes(Path("r.out")), QByteArray("y\r\n"));
 
+        platform->Answers << Answer::No;  // saved, yet still edited: New asks too
         form->MenuFileNewClick();
         form->show();
         Type("z");
@@ -225,6 +226,30 @@ private slots:
         QCOMPARE(platform->Questions.last(),
                  QStringLiteral("The new text has been modified. Save it to a file?"));
         QCOMPARE(platform->SaveDialogs.size(), 1);
+    }
+
+    // New and Open replace the text: each asks first, and Cancel keeps the edits.
+    void newAndOpenAskBeforeDiscardingEdits() {
+        WriteBytes(Path("other.out"), "other\r\n");
+        form->SetCurrentFile(Path("r.out"));
+        form->show();
+        Type("notes");
+        platform->Answers << Answer::Cancel << Answer::Cancel;
+        form->MenuFileNewClick();
+        platform->OpenAnswers << Path("other.out");
+        form->MenuFileOpenClick();
+        QCOMPARE(platform->Questions.size(), 2);
+        QVERIFY(platform->OpenDialogs.isEmpty());
+        QCOMPARE(Text(), QStringLiteral("notes"));
+        QCOMPARE(form->CurrentFile(), Path("r.out"));
+
+        platform->Answers << Answer::Yes;  // saved, then opened
+        form->MenuFileOpenClick();
+        QCOMPARE(ReadBytes(Path("r.out")), QByteArray("notes\r\n"));
+        QCOMPARE(Text(), QStringLiteral("other\n"));
+        form->MenuFileNewClick();  // unmodified: no question
+        QCOMPARE(platform->Questions.size(), 3);
+        QVERIFY(Text().isEmpty());
     }
 
     void findDialogDrivesTheSearchAndF3Repeats() {
