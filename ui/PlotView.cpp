@@ -6,9 +6,8 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QToolTip>
-#include <QBuffer>
 
-#include "plot/Export.h"
+#include "plot/Draw.h"
 
 namespace zantrel {
 
@@ -26,6 +25,20 @@ QString Describe(const Results& r, std::size_t i) {
         if (row.positionCalc) text += QStringLiteral("  calc %1").arg(Number(*row.positionCalc));
     }
     text += QStringLiteral("\nresidual %1  %2").arg(Number(row.residual), plot::QuantityTitle(r.settings.minimised));
+    // The values the influence and DfBeta panels plot, as the report prints them.
+    if (i < r.diagnostics.rows.size()) {
+        const DiagnosticRow& d = r.diagnostics.rows[i];
+        const auto optional = [](const std::optional<double>& v) { return v ? QString::number(*v, 'f', 3) : QStringLiteral("n/a"); };
+        text += QStringLiteral("\nhat %1  Rstudent %2  DFFITS %3")
+                    .arg(QString::number(d.leverage, 'f', 3), optional(d.rStudent), optional(d.dfFits));
+        double largest = 0;
+        std::size_t which = 0;
+        for (std::size_t j = 0; j < d.parameterChangePercent.size(); ++j)
+            if (auto c = d.parameterChangePercent[j]; c && std::abs(*c) > std::abs(largest)) largest = *c, which = j;
+        if (which < r.parameters.size() && largest != 0)
+            text += QStringLiteral("\nlargest DfBeta %1 % of σ (%2)")
+                        .arg(QString::number(largest, 'f', 1), QString::fromStdString(r.parameters[which].label));
+    }
     QStringList flags;
     if (row.marked) flags << QStringLiteral("beyond the band");
     if (i < r.diagnostics.rows.size()) {
@@ -44,15 +57,29 @@ TPlotView::TPlotView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(360, 280);
 }
 
-void TPlotView::ShowResults(const Results& results) {
-    page_ = results.halted ? plot::Page{} : plot::ResultsPage(results);
+void TPlotView::ShowResults(const Results& results, const QString& file) {
+    results_ = results;
+    file_ = file;
     rowTexts_.clear();
     for (std::size_t i = 0; i < results.reflections.size(); ++i) rowTexts_.push_back(Describe(results, i));
+    Rebuild();
+}
+
+void TPlotView::SetPosition(plot::Position position) {
+    position_ = position;
+    Rebuild();
+}
+
+bool TPlotView::HasPositionChoice() const { return results_ && results_->settings.data == Quantity::D; }
+
+void TPlotView::Rebuild() {
+    page_ = !results_ || results_->halted ? plot::Page{} : plot::ResultsPage(*results_, file_, position_);
     update();
 }
 
 void TPlotView::Clear() {
     page_ = {};
+    results_.reset();
     rowTexts_.clear();
     update();
 }
@@ -66,17 +93,14 @@ QString TPlotView::RowText(int row) const {
     return row >= 0 && std::size_t(row) < rowTexts_.size() ? rowTexts_[std::size_t(row)] : QString();
 }
 
-bool TPlotView::SaveTo(const QString& path) const {
-    QByteArray bytes;
-    if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!plot::PageImage(page_).save(&buffer, "PNG")) return false;
-    } else {
-        bytes = plot::PageSvg(page_);
-    }
+QString TPlotView::SaveTo(const QString& path, plot::PlotFormat format, const plot::ImageSize& size) const {
+    const QString title = results_ ? QString::fromStdString(results_->title).trimmed() : QString();
+    const QByteArray bytes = plot::PageBytes(page_, format, size, title);
+    if (bytes.isEmpty()) return tr("The plots could not be drawn as %1.").arg(plot::ExtensionOf(format).toUpper());
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return {};
 }
 
 void TPlotView::paintEvent(QPaintEvent*) {

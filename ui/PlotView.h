@@ -4,8 +4,12 @@
 
 #include <QWidget>
 
+#include <optional>
+
 #include "cell/Results.h"
 #include "plot/Chart.h"
+#include "plot/Charts.h"
+#include "plot/PageFiles.h"
 
 namespace zantrel {
 
@@ -14,7 +18,13 @@ class TPlotView : public QWidget {
 public:
     explicit TPlotView(QWidget* parent = nullptr);
 
-    void ShowResults(const Results& results);
+    // The file is named on the page; d data are plotted against `position`.
+    void ShowResults(const Results& results, const QString& file = {});
+    // What the residuals are plotted against (plot/Charts.h); the page is drawn anew.
+    void SetPosition(plot::Position position);
+    plot::Position PositionShown() const { return position_; }
+    // Whether the run's data give a choice of position (d spacings do).
+    bool HasPositionChoice() const;
     void Clear();
     bool IsEmpty() const { return page_.panels.empty(); }
     const plot::Page& Page() const { return page_; }
@@ -23,8 +33,8 @@ public:
     // The tooltip of a reflection: no, h k l, observed, calculated, residual, flags.
     QString RowText(int row) const;
 
-    // The page as a file: SVG or PNG by the path's extension; false when not written.
-    bool SaveTo(const QString& path) const;
+    // The page as a file in the format; the reason when it was not written, else empty.
+    QString SaveTo(const QString& path, plot::PlotFormat format, const plot::ImageSize& size = {}) const;
 
 signals:
     void ReflectionClicked(int row);  // 0-based, in the order of the report's table
@@ -38,8 +48,13 @@ protected:
 private:
     int RowAt(const QPointF& pixel) const;
 
+    void Rebuild();
+
     plot::Page page_;
     std::vector<QString> rowTexts_;
+    std::optional<Results> results_;  // of the page shown, to draw it anew
+    QString file_;
+    plot::Position position_ = plot::Position::Automatic;
 };
 
 }  // namespace zantrel

@@ -59,6 +59,7 @@ public:
     QLabel* LabelSettings;
     // Ctrl+R: the text window again, with the last report or what was made of it.
     QAction* ActionShowReport;
+    QPushButton* ButtonReport;  // the same, on the window
 
     void FormCreate();
     void RadioButtonDspaceClick();

@@ -6,6 +6,7 @@
 
 #include <QPlainTextEdit>
 #include <QComboBox>
+#include <algorithm>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -74,7 +75,8 @@ private slots:
             QTest::mouseClick(View(), Qt::LeftButton, {}, pixel);
             QVERIFY2(CursorLine().startsWith(QStringLiteral("%1 ").arg(row + 1, 3)), qPrintable(CursorLine()));
             QVERIFY2(CursorLine().contains(QLatin1String(indices)), qPrintable(CursorLine()));
-            QCOMPARE(w->textForm.Memo1->textCursor().positionInBlock(), 0);
+            // The whole row selected, the caret at its end where the residuals are.
+            QCOMPARE(w->textForm.Memo1->textCursor().selectedText(), CursorLine());
         }
         // Between the points nothing moves.
         const int line = w->textForm.Memo1->textCursor().blockNumber();
@@ -90,16 +92,69 @@ private slots:
         QVERIFY(QToolTip::text().contains(QStringLiteral("influential")));
     }
 
-    void savesThePlotAsSvgAndPng() {
+    // The extension typed decides, else the chosen filter; the name comes from the report.
+    void savesThePlotAsSvgPngAndPdfByExtensionOrFilter() {
         RunDiopside();
-        w->platform.SaveAnswers << w->dir.filePath(QStringLiteral("plots")) << w->dir.filePath(QStringLiteral("plots.png"));
+        FileDialog& dialog = w->textForm.SavePlotDialog;
+        w->platform.SaveAnswers << w->dir.filePath(QStringLiteral("plots")) << w->dir.filePath(QStringLiteral("chosen"))
+                                << w->dir.filePath(QStringLiteral("plots.pdf"));
         w->textForm.MenuFileSavePlotClick();
-        w->textForm.MenuFileSavePlotClick();
+        QCOMPARE(w->platform.SaveDialogs.last().FileName, w->dir.filePath(QStringLiteral("diopside_2theta.svg")));
         QVERIFY(ReadBytes(w->dir.filePath(QStringLiteral("plots.svg"))).contains("<svg"));
+        dialog.FilterIndex = 1;  // PNG chosen, no extension typed
+        w->platform.ImageSizes << QSize(1600, 1200);
+        w->textForm.MenuFileSavePlotClick();
+        QCOMPARE(w->platform.SaveDialogs.last().FileName, w->dir.filePath(QStringLiteral("diopside_2theta.png")));
         QImage png;
-        QVERIFY(png.loadFromData(ReadBytes(w->dir.filePath(QStringLiteral("plots.png"))), "PNG"));
-        QVERIFY(png.width() > 500);
+        QVERIFY(png.loadFromData(ReadBytes(w->dir.filePath(QStringLiteral("chosen.png"))), "PNG"));
+        QCOMPARE(png.size(), QSize(1600, 1200));
+        QCOMPARE(png.dotsPerMeterX(), 7559);  // 192 dpi
+        w->textForm.MenuFileSavePlotClick();  // .pdf typed with the PNG filter
+        QVERIFY(ReadBytes(w->dir.filePath(QStringLiteral("plots.pdf"))).startsWith("%PDF"));
         QVERIFY(w->platform.Messages.isEmpty());
+        // A failed write says why.
+        w->platform.SaveAnswers << w->dir.filePath(QStringLiteral("no/such/folder/p.svg"));
+        w->textForm.MenuFileSavePlotClick();
+        QCOMPARE(w->platform.Errors.size(), 1);
+        QVERIFY2(w->platform.Errors.first().size() > QStringLiteral("Cannot write file \"%1\". ").arg(w->dir.filePath("no/such/folder/p.svg")).size(),
+                 qPrintable(w->platform.Errors.first()));
+    }
+
+    // A bar answers along its length, its tooltip gives the plotted values; d data
+    // (a blank line after the table's heads) find their rows too.
+    void barsTooltipsAndDSpacingRowsAnswer() {
+        RunDiopside();
+        const auto& panels = View()->Page().panels;
+        const std::size_t bars = panels.size() - 1;
+        QVERIFY(panels[bars].bars);
+        const plot::Marker& tall = *std::max_element(panels[bars].markers.begin(), panels[bars].markers.end(),
+                                                      [](const plot::Marker& a, const plot::Marker& b) { return a.y < b.y; });
+        const QPointF tip = View()->MarkerPixel(int(bars), int(&tall - panels[bars].markers.data()));
+        const QPoint middle(int(tip.x()), int(tip.y() + 30));
+        QTest::mouseClick(View(), Qt::LeftButton, {}, middle);
+        QVERIFY2(CursorLine().startsWith(QStringLiteral("%1 ").arg(tall.row + 1, 3)), qPrintable(CursorLine()));
+        for (const char* value : {"hat ", "Rstudent ", "DFFITS ", "largest DfBeta "})
+            QVERIFY2(View()->RowText(tall.row).contains(QLatin1String(value)), value);
+
+        for (const char* name : {"diopside_dspacing.dat", "rutile_energy_min2theta.dat", "forsterite_dspacing.dat"}) {
+            RunExample(QLatin1String(name));
+            QTest::mouseClick(View(), Qt::LeftButton, {}, PixelOfRow(0, 4));
+            QVERIFY2(CursorLine().startsWith(QStringLiteral("  5 ")), name);
+        }
+        // d data: residuals against 2θ by default, with the choice beside the plots.
+        QVERIFY(w->textForm.PositionBox->isVisible());
+        QCOMPARE(View()->Page().panels[0].xTitle, QStringLiteral("2θ (°)"));
+        w->textForm.PositionBox->setCurrentIndex(2);
+        emit w->textForm.PositionBox->activated(2);
+        QCOMPARE(View()->Page().panels[0].xTitle, QStringLiteral("d (Å)"));
+    }
+
+    // Sized for report and plots once; a size the user gives stays at the next run.
+    void theWindowKeepsTheSizeTheUserGaveIt() {
+        RunDiopside();
+        w->textForm.resize(700, 450);
+        RunDiopside();
+        QCOMPARE(w->textForm.size(), QSize(700, 450));
     }
 
     void otherTextHidesThePlotsAndFindsNoRows() {

@@ -260,7 +260,9 @@ private slots:
         form->FindDialog1->EditFindText->setText("cell");
         form->FindDialog1->CheckBoxWholeWord->setChecked(true);
         form->FindDialog1->ButtonFindNext->click();
-        QCOMPARE(form->Memo1->textCursor().selectionStart(), 11);  // passes over the first
+        QCOMPARE(form->Memo1->textCursor().selectionStart(), 0);  // the word at the caret
+        form->MenuSearchFindNextClick();
+        QCOMPARE(form->Memo1->textCursor().selectionStart(), 11);  // not inside "cells"
         form->MenuSearchFindNextClick();
         QCOMPARE(platform->Messages, QStringList{QStringLiteral("Cannot find \"cell\".")});
         QVERIFY(platform->Errors.isEmpty());  // a notice, not an error
@@ -268,6 +270,21 @@ private slots:
         form->FindDialog1->EditFindText->clear();
         form->MenuSearchFindNextClick();
         QCOMPARE(platform->Messages.last(), QStringLiteral("Cannot find \"\"."));
+    }
+
+    // Told in the dialog that searched: the next key press stays out of the report.
+    void cannotFindBelongsToTheDialogThatSearched() {
+        form->Memo1->setPlainText("abc");
+        form->MenuSearchFindClick();
+        form->FindDialog1->EditFindText->setText("zz");
+        form->FindDialog1->ButtonFindNext->click();
+        form->MenuSearchReplaceClick();
+        form->ReplaceDialog1->EditFindText->setText("zz");
+        form->ReplaceDialog1->ButtonFindNext->click();
+        QCOMPARE(platform->MessageParents, (QList<QWidget*>{form->FindDialog1, form->ReplaceDialog1}));
+        QCOMPARE(form->MenuFileSave->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(form->MenuSearchFind->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+        QCOMPARE(form->MenuFileClose->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
     }
 
     void replaceDialogReplaceSaysCannotFindReplaceAllDoesNot() {
