@@ -49,6 +49,7 @@ struct Page {
     // Lines above the panels that tie a saved picture to its data: file, title, cell.
     QStringList heading;
     std::vector<LegendEntry> legend;  // below the panels
+    int highlightRow = -1;  // the reflection ringed in every panel, or none
 };
 
 // Sets the panel's ranges to cover its markers (with error bars), lines and band,

@@ -105,7 +105,7 @@ void DrawGuides(QPainter& p, const Panel& panel, const Frame& frame, const Color
     }
 }
 
-void DrawMarkers(QPainter& p, const Panel& panel, const Frame& frame, const Colors& colors) {
+void DrawMarkers(QPainter& p, const Panel& panel, const Frame& frame, const Colors& colors, int highlightRow) {
     for (const Marker& m : panel.markers) {
         const QPointF c = frame.ToPixel(m.x, m.y);
         const QColor color = m.marked ? colors.marked : colors.point;
@@ -125,6 +125,14 @@ void DrawMarkers(QPainter& p, const Panel& panel, const Frame& frame, const Colo
                               QPointF(c.x() + half, std::max(c.y(), base.y()))));
         } else {
             p.drawEllipse(c, m.radius, m.radius);
+        }
+        if (m.row >= 0 && m.row == highlightRow) {
+            // A ring in the text colour, the same reflection in every panel.
+            p.setPen(QPen(colors.text, 2));
+            p.setBrush(Qt::NoBrush);
+            const double ring = (panel.bars ? BarHalfWidth(frame, m) : m.radius) + 4;
+            if (panel.bars) p.drawRect(QRectF(c.x() - ring, c.y() - 4, 2 * ring, 8));
+            else p.drawEllipse(c, ring, ring);
         }
     }
     p.setPen(colors.text);
@@ -205,7 +213,7 @@ void DrawPage(QPainter& painter, const Page& page, const QRectF& bounds, const C
         DrawAxes(painter, panel, frames[i], colors);
         painter.save();
         painter.setClipRect(frames[i].Area().adjusted(-10, -10, 10, 10));
-        DrawMarkers(painter, panel, frames[i], colors);
+        DrawMarkers(painter, panel, frames[i], colors, page.highlightRow);
         painter.restore();
     }
     DrawHeading(painter, page, bounds, colors);

@@ -1,6 +1,9 @@
 #pragma once
 // TPlotView: the run's residual and influence plots beside the report; hovering a
-// point shows its reflection's row, clicking it asks the report to show that row.
+// point shows its reflection's row, clicking it rings that reflection in every panel
+// and asks the report to show its row. The wheel zooms a panel about the pointer, a
+// drag pans it, a double click or Home resets it; the arrow keys step through the
+// reflections and Enter shows the ringed one's row.
 
 #include <QWidget>
 
@@ -30,8 +33,14 @@ public:
     const plot::Page& Page() const { return page_; }
     // Where a marker is drawn now, in the widget's pixels.
     QPointF MarkerPixel(int panel, int marker) const;
-    // The tooltip of a reflection: no, h k l, observed, calculated, residual, flags.
+    // The tooltip of a reflection: no, h k l, observed, calculated, residual, the
+    // plotted diagnostics, flags.
     QString RowText(int row) const;
+    // The reflection ringed in every panel (-1 for none).
+    void Highlight(int row);
+    int Highlighted() const { return page_.highlightRow; }
+    // Every panel back to the ranges that show all it has.
+    void ResetZoom();
 
     // The page as a file in the format; the reason when it was not written, else empty.
     QString SaveTo(const QString& path, plot::PlotFormat format, const plot::ImageSize& size = {}) const;
@@ -44,9 +53,20 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int RowAt(const QPointF& pixel) const;
+    int PanelAt(const QPointF& pixel) const;
+    // The ringed reflection's tooltip beside its first marker, for the keyboard.
+    void ShowHighlightTip();
+
+    plot::Page fitted_;  // the page as built, before any zoom
+    int dragPanel_ = -1;
+    QPointF dragFrom_;
 
     void Rebuild();
 

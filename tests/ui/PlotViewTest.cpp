@@ -5,7 +5,9 @@
 #include <memory>
 
 #include <QPlainTextEdit>
+#include <QApplication>
 #include <QComboBox>
+#include <QWheelEvent>
 #include <algorithm>
 #include <QFileInfo>
 #include <QLabel>
@@ -147,6 +149,40 @@ private slots:
         w->textForm.PositionBox->setCurrentIndex(2);
         emit w->textForm.PositionBox->activated(2);
         QCOMPARE(View()->Page().panels[0].xTitle, QStringLiteral("d (Å)"));
+    }
+
+    // One reflection ringed in every panel; the keys step on; the wheel zooms the panel
+    // under the pointer, a drag pans it, a double click resets it.
+    void highlightKeysZoomAndPan() {
+        RunDiopside();
+        QTest::mouseClick(View(), Qt::LeftButton, {}, PixelOfRow(0, 3));
+        QCOMPARE(View()->Highlighted(), 3);
+        QTest::keyClick(View(), Qt::Key_Right);
+        QCOMPARE(View()->Highlighted(), 4);
+        QVERIFY2(CursorLine().startsWith(QStringLiteral("  5 ")), qPrintable(CursorLine()));
+        QTest::keyClick(View(), Qt::Key_Left);
+        QTest::keyClick(View(), Qt::Key_Left);
+        QCOMPARE(View()->Highlighted(), 2);
+
+        const plot::Panel before = View()->Page().panels[0];
+        const QPointF centre = plot::PageFrames(View()->Page(), QRectF(View()->rect()))[0].Area().center();
+        QWheelEvent wheel(centre, View()->mapToGlobal(centre), {}, QPoint(0, 240), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(View(), &wheel);
+        const plot::Panel& zoomed = View()->Page().panels[0];
+        QVERIFY(std::abs((zoomed.xMax - zoomed.xMin) - 0.64 * (before.xMax - before.xMin)) < 1e-9 * before.xMax);
+        const double xMin = zoomed.xMin;
+        QPoint empty = centre.toPoint() + QPoint(0, 60);
+        while (empty.y() > 0 && plot::MarkerAt(View()->Page(), QRectF(View()->rect()), empty))
+            empty.ry() -= 7;
+        QTest::mousePress(View(), Qt::LeftButton, {}, empty);
+        QMouseEvent move(QEvent::MouseMove, QPointF(empty + QPoint(-40, 0)), View()->mapToGlobal(QPointF(empty + QPoint(-40, 0))),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(View(), &move);
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, empty + QPoint(-40, 0));
+        QVERIFY(View()->Page().panels[0].xMin > xMin);  // dragged left: later 2θ in view
+        QTest::mouseDClick(View(), Qt::LeftButton, {}, empty);
+        QCOMPARE(View()->Page().panels[0].xMin, before.xMin);
+        QCOMPARE(View()->Page().panels[0].yMax, before.yMax);
     }
 
     // Sized for report and plots once; a size the user gives stays at the next run.
