@@ -59,7 +59,7 @@ std::vector<PlacedLabel> PlaceLabels(const Panel& panel, const Frame& frame, con
         const QRectF own = MarkerBox(panel, frame, m);
         for (const QRectF& box : Candidates(own, text, panel.bars, m.y >= 0)) {
             if (!inside.contains(box)) continue;
-            const QRectF spaced = box.adjusted(-4, -1, 4, 1);
+            const QRectF spaced = box.adjusted(-8, -1, 8, 1);
             if (std::any_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(box); }) ||
                 std::any_of(labels.begin(), labels.end(), [&](const QRectF& t) { return t.intersects(spaced); }))
                 continue;

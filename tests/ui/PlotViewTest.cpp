@@ -235,10 +235,15 @@ private slots:
     void screenshot() {
         const QString folder = qEnvironmentVariable("ZANTREL_SCREENSHOTS");
         if (folder.isEmpty()) QSKIP("ZANTREL_SCREENSHOTS is not set");
-        RunDiopside();
-        w->textForm.resize(1280, 720);
-        QTest::mouseClick(View(), Qt::LeftButton, {}, PixelOfRow(1, 9));
-        QVERIFY(w->textForm.grab().save(folder + QStringLiteral("/report-window-plots.png")));
+        // A 60-reflection triclinic page, and one of 200 reflections.
+        for (auto [example, picture] : {std::pair{"albite_2theta.dat", "report-window-plots.png"},
+                                        {"rutile_mo_over200.dat", "report-window-plots-200.png"}}) {
+            RunExample(QLatin1String(example));
+            w->textForm.resize(1600, 900);
+            RunExample(QLatin1String(example));  // laid out at that size
+            QTest::mouseClick(View(), Qt::LeftButton, {}, PixelOfRow(1, 9));
+            QVERIFY(w->textForm.grab().save(folder + QLatin1Char('/') + QLatin1String(picture)));
+        }
     }
 };
 
