@@ -34,6 +34,9 @@ Panel ParameterChangePanel(const Results& results);
 // The panels above that the run has, two to a row, with a legend and a heading that
 // names the file (when given), the title and the refined cell.
 Page ResultsPage(const Results& results, const QString& file = {}, Position position = Position::Automatic);
+// The data file's title as text: UTF-8 where it is valid UTF-8, else the Western
+// European bytes most files of the field are written in.
+QString TitleText(const Results& results);
 // The refined cell in one line: "a = 4.59373(12) Å  c = 2.95866(9) Å  V = 62.434(3) Å³".
 QString CellLine(const Results& results);
 

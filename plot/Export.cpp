@@ -64,7 +64,7 @@ QImage PageImage(const Page& page, const QSize& size, const Colors& colors) {
 
 std::string ResultsSvg(const Results& results, const std::string& file) {
     const QString name = file.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(file)).fileName();
-    return MarkedSvg(PageSvg(ResultsPage(results, name), PageSize, LightColors(), QString::fromStdString(results.title)));
+    return MarkedSvg(PageSvg(ResultsPage(results, name), PageSize, LightColors(), TitleText(results)));
 }
 
 std::string SeriesSvg(const std::vector<SeriesRun>& runs) {

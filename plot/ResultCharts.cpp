@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include <QStringDecoder>
+
 namespace zantrel::plot {
 
 namespace {
@@ -213,6 +215,13 @@ std::vector<LegendEntry> Legend(const Results& r) {
 
 }  // namespace
 
+QString TitleText(const Results& r) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArray::fromStdString(r.title));
+    if (utf8.hasError()) text = QString::fromLatin1(r.title.data(), qsizetype(r.title.size()));
+    return text.trimmed();
+}
+
 QString CellLine(const Results& r) {
     QStringList parts;
     for (const RefinedParameter& p : r.parameters) {
@@ -233,7 +242,7 @@ Page ResultsPage(const Results& r, const QString& file, Position position) {
         page.panels.push_back(InfluencePanel(r));
         page.panels.push_back(ParameterChangePanel(r));
     }
-    const QString title = QString::fromStdString(r.title).trimmed();
+    const QString title = TitleText(r);
     page.heading << (file.isEmpty() ? title : title.isEmpty() ? file : file + QStringLiteral(" — ") + title);
     page.heading << CellLine(r);
     page.legend = Legend(r);

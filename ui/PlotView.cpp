@@ -180,7 +180,7 @@ QString TPlotView::RowText(int row) const {
 }
 
 QString TPlotView::SaveTo(const QString& path, plot::PlotFormat format, const plot::ImageSize& size) const {
-    const QString title = results_ ? QString::fromStdString(results_->title).trimmed() : QString();
+    const QString title = results_ ? plot::TitleText(*results_) : QString();
     const QByteArray bytes = plot::PageBytes(page_, format, size, title);
     if (bytes.isEmpty()) return tr("The plots could not be drawn as %1.").arg(plot::ExtensionOf(format).toUpper());
     QSaveFile file(path);

@@ -159,3 +159,18 @@ TEST(HklLabels, NeverCoverOneAnotherNorLeaveTheirPanel) {
 
 }  // namespace
 }  // namespace zantrel::plot
+
+namespace zantrel::plot {
+namespace {
+
+// The page names its data by the title, which files write in UTF-8 or Windows-1252.
+TEST(PageHeading, TitlesOfEitherEncodingReadTheSame) {
+    Results r;
+    r.title = "Corundum \xC5 scale ";
+    EXPECT_EQ(TitleText(r), QStringLiteral("Corundum Å scale"));
+    r.title = "Corundum \xC3\x85 scale";
+    EXPECT_EQ(TitleText(r), QStringLiteral("Corundum Å scale"));
+}
+
+}  // namespace
+}  // namespace zantrel::plot
