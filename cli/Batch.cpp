@@ -70,7 +70,7 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         if (options.cif) WriteOrRemove(r, out.cif, CifText);
 #ifdef ZANTREL_HAVE_PLOT
         if (options.plot) WriteOrRemove(r, out.svg, [](const FileResult& f) {
-            return plot::ResultsSvg(f.results);
+            return plot::ResultsSvg(f.results, f.file);
         });
 #endif
         if (!options.calibrants.empty() && r.status == RunStatus::Ok)

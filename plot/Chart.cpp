@@ -1,5 +1,6 @@
 #include "plot/Chart.h"
 
+#include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -76,14 +77,63 @@ QPointF Frame::ToData(const QPointF& pixel) const {
             yMin_ + (area_.bottom() - pixel.y()) / area_.height() * (yMax_ - yMin_)};
 }
 
-std::vector<QRectF> PanelCells(const Page& page, const QRectF& bounds) {
+QFont PageFont() {
+    QFont font;
+    font.setPixelSize(12);
+    return font;
+}
+
+namespace {
+
+constexpr double HeadingLine = 16, LegendRow = 18, LegendGap = 18;
+
+}  // namespace
+
+double HeadingHeight(const Page& page) {
+    return page.heading.isEmpty() ? 0 : HeadingLine * double(page.heading.size()) + 6;
+}
+
+std::vector<QRectF> LegendBoxes(const Page& page, const QRectF& strip) {
+    const QFontMetricsF metrics(PageFont());
+    std::vector<QRectF> boxes;
+    double x = strip.left() + 8, y = strip.top() + 2;
+    for (const LegendEntry& entry : page.legend) {
+        const double width = LegendKeyWidth + 4 + metrics.horizontalAdvance(entry.text);
+        if (x > strip.left() + 8 && x + width > strip.right() - 8) {
+            x = strip.left() + 8;
+            y += LegendRow;
+        }
+        boxes.emplace_back(x, y, width, LegendRow - 2);
+        x += width + LegendGap;
+    }
+    return boxes;
+}
+
+double LegendHeight(const Page& page, double width) {
+    if (page.legend.empty()) return 0;
+    const std::vector<QRectF> boxes = LegendBoxes(page, QRectF(0, 0, width, 0));
+    return boxes.back().bottom() + 4;
+}
+
+double BarHalfWidth(const Frame& frame, const Marker& marker) {
+    const double spacing = std::abs(frame.ToPixel(1, 0).x() - frame.ToPixel(0, 0).x());
+    return std::max(0.5, std::min(marker.radius, 0.4 * spacing));
+}
+
+std::vector<QRectF> PanelCells(const Page& page, const QRectF& pageBounds) {
+    const double top = HeadingHeight(page), bottom = LegendHeight(page, pageBounds.width());
+    const QRectF bounds = pageBounds.adjusted(0, top, 0, -bottom);
     const int n = int(page.panels.size());
     const int columns = std::max(1, std::min(page.columns, n));
     const int rows = std::max(1, (n + columns - 1) / columns);
     const double w = bounds.width() / columns, h = bounds.height() / rows;
     std::vector<QRectF> cells;
-    for (int i = 0; i < n; ++i)
-        cells.emplace_back(bounds.left() + (i % columns) * w, bounds.top() + (i / columns) * h, w, h);
+    for (int i = 0; i < n; ++i) {
+        QRectF cell(bounds.left() + (i % columns) * w, bounds.top() + (i / columns) * h, w, h);
+        // No quarter of the page left empty: the last panel takes the rest of its row.
+        if (i == n - 1) cell.setRight(bounds.right());
+        cells.push_back(cell);
+    }
     return cells;
 }
 
@@ -98,24 +148,6 @@ std::vector<Frame> PageFrames(const Page& page, const QRectF& bounds) {
     return frames;
 }
 
-std::vector<double> Ticks(double low, double high, int target) {
-    std::vector<double> ticks;
-    if (!(high > low) || !std::isfinite(high - low)) return ticks;
-    const double raw = (high - low) / target;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = magnitude;
-    for (double f : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (f * magnitude >= raw) {
-            step = f * magnitude;
-            break;
-        }
-    for (double k = std::ceil(low / step); k * step <= high; ++k) {
-        const double v = k * step;
-        ticks.push_back(std::abs(v) < step * 1e-9 ? 0.0 : v);  // no "-0" or 1e-17 at zero
-    }
-    return ticks;
-}
-
 std::optional<Hit> MarkerAt(const Page& page, const QRectF& bounds, const QPointF& pixel,
                             double maxDistance) {
     std::optional<Hit> best;
@@ -124,8 +156,16 @@ std::optional<Hit> MarkerAt(const Page& page, const QRectF& bounds, const QPoint
     for (std::size_t p = 0; p < frames.size(); ++p) {
         const std::vector<Marker>& markers = page.panels[p].markers;
         for (std::size_t m = 0; m < markers.size(); ++m) {
-            const QPointF d = frames[p].ToPixel(markers[m].x, markers[m].y) - pixel;
-            const double distance = std::hypot(d.x(), d.y());
+            const QPointF at = frames[p].ToPixel(markers[m].x, markers[m].y);
+            const QPointF d = at - pixel;
+            double distance = std::hypot(d.x(), d.y());
+            if (page.panels[p].bars) {
+                // Anywhere along the bar, from its base to its tip, counts as on it.
+                const double base = frames[p].ToPixel(markers[m].x, 0).y();
+                const double below = std::clamp(pixel.y(), std::min(base, at.y()), std::max(base, at.y()));
+                distance = std::hypot(std::max(0.0, std::abs(d.x()) - BarHalfWidth(frames[p], markers[m])),
+                                      below - pixel.y());
+            }
             if (distance <= std::max(bestDistance, markers[m].radius) &&
                 (!best || distance < bestDistance)) {
                 bestDistance = distance;

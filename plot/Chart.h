@@ -4,7 +4,9 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QFont>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -15,8 +17,9 @@ struct Marker {
     double errorY = 0;    // half-length of a vertical error bar in data units; 0 for none
     double radius = 3.5;  // pixels
     bool marked = false;  // drawn in the highlight colour
-    QString label;        // written beside the marker when not empty
+    QString label;        // written beside the marker when not empty and there is room
     int row = -1;         // the reflection (or file) it stands for, 0-based
+    double priority = 0;  // labels are placed in falling priority while room is left
 };
 
 struct Panel {
@@ -28,13 +31,25 @@ struct Panel {
     std::vector<std::vector<std::pair<double, double>>> curves;
     bool zeroLine = true;
     bool bars = false;  // markers drawn as bars rising from y = 0
+    bool xIntegers = false;  // x counts things: ticks at whole numbers only
     // The data range shown; FitRanges sets it from everything the panel draws.
     double xMin = 0, xMax = 1, yMin = 0, yMax = 1;
 };
 
+// What a legend entry shows beside its text.
+enum class LegendKey { Point, Marked, Band, Limit, Size };
+struct LegendEntry {
+    LegendKey key;
+    QString text;
+};
+
 struct Page {
     std::vector<Panel> panels;
-    int columns = 1;
+    int columns = 1;  // the last panel of an incomplete row spans the rest of it
+    // Lines above the panels that tie a saved picture to its data: file, title, cell.
+    QStringList heading;
+    std::vector<LegendEntry> legend;  // below the panels
+    int highlightRow = -1;  // the reflection ringed in every panel, or none
 };
 
 // Sets the panel's ranges to cover its markers (with error bars), lines and band,
@@ -56,17 +71,25 @@ private:
     double xMin_, xMax_, yMin_, yMax_;
 };
 
-// The cells of the page's grid, row by row, and each panel's plot area inside its
-// cell (room left for the title and the axis titles and numbers).
+// The type of every text on a page, which the layout measures.
+QFont PageFont();
+// The heading lines' and the legend's heights on a page of this width.
+double HeadingHeight(const Page& page);
+double LegendHeight(const Page& page, double width);
+// Each legend entry's place (its key, then its text) in rows across the strip.
+std::vector<QRectF> LegendBoxes(const Page& page, const QRectF& strip);
+inline constexpr double LegendKeyWidth = 22;
+// The half width in pixels of a bar: its radius, narrower where bars would touch.
+double BarHalfWidth(const Frame& frame, const Marker& marker);
+// The cells of the page's grid, row by row, between the heading and the legend, and
+// each panel's plot area inside its cell (room left for the title and the axis
+// titles and numbers).
 std::vector<QRectF> PanelCells(const Page& page, const QRectF& bounds);
 QRectF PlotArea(const QRectF& cell);
 // The frames of every panel of the page drawn into bounds.
 std::vector<Frame> PageFrames(const Page& page, const QRectF& bounds);
 
-// Round tick values covering [low, high], about `target` of them.
-std::vector<double> Ticks(double low, double high, int target = 6);
-
-// The marker nearest to pixel within maxDistance pixels.
+// The marker nearest to pixel within maxDistance pixels; a bar answers anywhere on it.
 struct Hit {
     int panel = -1, marker = -1;
 };

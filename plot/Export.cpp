@@ -1,6 +1,7 @@
 #include "plot/Export.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QtGlobal>
 #include <cstdio>
 #include <QGuiApplication>
@@ -61,8 +62,9 @@ QImage PageImage(const Page& page, const QSize& size, const Colors& colors) {
     return image;
 }
 
-std::string ResultsSvg(const Results& results) {
-    return MarkedSvg(PageSvg(ResultsPage(results), PageSize, LightColors(), QString::fromStdString(results.title)));
+std::string ResultsSvg(const Results& results, const std::string& file) {
+    const QString name = file.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(file)).fileName();
+    return MarkedSvg(PageSvg(ResultsPage(results, name), PageSize, LightColors(), TitleText(results)));
 }
 
 std::string SeriesSvg(const std::vector<SeriesRun>& runs) {

@@ -26,7 +26,8 @@ QImage PageImage(const Page& page, const QSize& size = PageSize, const Colors& c
 
 // The residual and influence charts of a run, and the series chart of a batch, as SVG
 // bytes for the command line's files.
-std::string ResultsSvg(const Results& results);
+// The file, when given, is named on the page by its name without the folder.
+std::string ResultsSvg(const Results& results, const std::string& file = {});
 std::string SeriesSvg(const std::vector<SeriesRun>& runs);
 // The charts of an equation-of-state fit (plot/EosCharts.h).
 std::string EosSvg(const eos::EosFit& fit);

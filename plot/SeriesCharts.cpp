@@ -2,7 +2,9 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <set>
 
 #include "cell/CrystalSystems.h"
@@ -94,6 +96,7 @@ Page SeriesPage(const std::vector<SeriesRun>& runs) {
         panel.xTitle = xTitle;
         panel.yTitle = yTitle;
         panel.zeroLine = false;
+        panel.xIntegers = std::all_of(x.begin(), x.end(), [](double v) { return v == std::floor(v); });
         for (std::size_t i = 0; i < runs.size(); ++i)
             if (runs[i].results) {
                 const auto [value, sigma] = valueOf(*runs[i].results);

@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QSpinBox>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
@@ -44,7 +48,10 @@ bool RunFileDialog(QWidget* parent, FileDialog& dialog, QFileDialog::AcceptMode 
     box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                     : QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptSave) box.setDefaultSuffix(dialog.DefaultExt);
+    const QStringList filters = QtFilter(dialog.Filter).split(QStringLiteral(";;"));
+    if (dialog.FilterIndex > 0 && dialog.FilterIndex < filters.size()) box.selectNameFilter(filters[dialog.FilterIndex]);
     if (box.exec() != QDialog::Accepted) return false;
+    dialog.FilterIndex = std::max(0, int(filters.indexOf(box.selectedNameFilter())));
     const QStringList chosen = box.selectedFiles();
     if (chosen.isEmpty()) return false;
     dialog.FileName = chosen.first();
@@ -77,6 +84,34 @@ Answer QtPlatform::AskYesNoCancel(QWidget* parent, const QString& text) {
     if (pressed == QMessageBox::Yes) return Answer::Yes;
     if (pressed == QMessageBox::No) return Answer::No;
     return Answer::Cancel;
+}
+
+bool Platform::GetImageSize(QWidget*, QSize&, int&) { return true; }
+
+bool QtPlatform::GetImageSize(QWidget* parent, QSize& pixels, int& dpi) {
+    QDialog box(parent);
+    box.setWindowTitle(QCoreApplication::translate("Platform", "PNG size"));
+    auto* width = new QSpinBox(&box);
+    auto* height = new QSpinBox(&box);
+    auto* resolution = new QSpinBox(&box);
+    for (QSpinBox* spin : {width, height}) spin->setRange(200, 20000), spin->setSuffix(QStringLiteral(" px"));
+    resolution->setRange(48, 1200);
+    resolution->setSuffix(QStringLiteral(" dpi"));
+    width->setValue(pixels.width());
+    height->setValue(pixels.height());
+    resolution->setValue(dpi);
+    auto* form = new QFormLayout(&box);
+    form->addRow(QCoreApplication::translate("Platform", "Width:"), width);
+    form->addRow(QCoreApplication::translate("Platform", "Height:"), height);
+    form->addRow(QCoreApplication::translate("Platform", "Resolution:"), resolution);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    form->addRow(buttons);
+    if (box.exec() != QDialog::Accepted) return false;
+    pixels = QSize(width->value(), height->value());
+    dpi = resolution->value();
+    return true;
 }
 
 }  // namespace zantrel

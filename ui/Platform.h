@@ -1,6 +1,7 @@
 #pragma once
 // File dialogs and message boxes, behind an interface that tests can answer.
 
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -14,6 +15,7 @@ struct FileDialog {
     QString Filter;
     QString DefaultExt;  // appended, after a dot, to a name typed without extension
     QString FileName;    // the path chosen last; kept when a dialog is cancelled
+    int FilterIndex = 0;  // the filter shown first, and the one chosen (0-based)
 };
 
 enum class Answer { Yes, No, Cancel };
@@ -29,6 +31,9 @@ public:
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
     // A warning with the buttons Yes, No and Cancel.
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // The size in pixels and the resolution of a picture to save; false when cancelled.
+    // Without a dialog of its own a platform takes the values as they come.
+    virtual bool GetImageSize(QWidget* parent, QSize& pixels, int& dpi);
 };
 
 // The real dialogs: QFileDialog and QMessageBox.
@@ -39,6 +44,7 @@ public:
     void ShowMessage(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
     Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
+    bool GetImageSize(QWidget* parent, QSize& pixels, int& dpi) override;
 };
 
 // "Data Files (*.dat)|*.dat|All Files (*.*)|*.*" becomes

@@ -32,14 +32,19 @@ char16_t Folded(QChar c, const std::array<unsigned char, 256>& table) {
 }
 
 // Moves p to the start of the next word in the direction of the scan, spending
-// one candidate of c per step. Down passes over the rest of the word p stands on,
-// then over the delimiters. Up passes back over delimiters, then over the word,
+// one candidate of c per step. Down passes over the rest of the word p stands in,
+// then over the delimiters; a p at a word's first character stays, so a caret put
+// before a word finds it. Up passes back over delimiters, then over the word,
 // and steps forward onto its first character. Upwards c = p + 1 throughout, so a
 // word walk that spends the last candidate has reached the start of the text: the
 // word begins at position 0 and is found like any other.
 bool MoveToWordStart(const QString& text, qsizetype& p, qsizetype& c, bool down) {
     if (down) {
-        while (c > 0 && IsWordChar(text[p])) ++p, --c;
+        if (p == 0 || !IsWordChar(text[p - 1])) {
+            if (IsWordChar(text[p])) return true;
+        } else {
+            while (c > 0 && IsWordChar(text[p])) ++p, --c;
+        }
         while (c > 0 && !IsWordChar(text[p])) ++p, --c;
         return c > 0;
     }
@@ -119,6 +124,12 @@ bool ReplaceText(QPlainTextEdit& edit, const QString& findText, const QString& r
     for (qsizetype i = 0; same && i < selected.size(); ++i)
         same = Folded(selected[i], table) == Folded(findText[i], table);
     if (same) ReplaceSelection(edit, replaceText);
+    // Replace All means the whole text, not only what follows the caret.
+    if (options.testFlag(ReplaceAll)) {
+        QTextCursor from = edit.textCursor();
+        from.movePosition(options.testFlag(Down) ? QTextCursor::Start : QTextCursor::End);
+        edit.setTextCursor(from);
+    }
 
     bool found = SearchText(edit, findText, options);
     while (found && options.testFlag(ReplaceAll)) {

@@ -17,6 +17,7 @@
 #include "engine/Margins.h"
 #include "ui/LeaveOutDialog.h"
 #include "ui/IndexDialog.h"
+#include "export/ReportFile.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
 #include "ui/Textw.h"
@@ -105,6 +106,11 @@ void TMainForm::CreateControls() {
     LabelBeam2theta->setBuddy(EditBeam2theta);
     KeepTabStopOnChecked({RadioButtonDspace, RadioButton2theta, RadioButtonEnergies});
     for (QLineEdit* edit : {EditLambda, EditBeam2theta}) edit->installEventFilter(this);
+    // Kept apart, since the box's tooltip shows a conversion error while there is one.
+    EditLambda->setProperty("plainToolTip",
+                            QStringLiteral("Wavelength in Å: of the 2θ data, and for energy data the one that "
+                                           "sets the weights of the energies"));
+    EditLambda->setToolTip(EditLambda->property("plainToolTip").toString());
 
     RadioGroupSystem = new TRadioGroup(
         QStringLiteral("Crystal System:"),
@@ -137,11 +143,25 @@ void TMainForm::CreateControls() {
     creditFont.setBold(false);
     LabelCredit->setFont(creditFont);
 
-    // In the strip between the groups and the buttons, right of the credit panel.
-    LabelSettings = new QLabel(this);
-    LabelSettings->setGeometry(213, 216, 251, 14);
-    LabelSettings->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // In the credit panel, in place of the credit while there is something to say: three
+    // lines hold a long file name whole, where the strip above Run cut it.
+    LabelSettings = new QLabel(PanelCredit);
+    LabelSettings->setGeometry(LabelCredit->geometry());
+    LabelSettings->setAlignment(Qt::AlignCenter);
+    LabelSettings->setWordWrap(true);
     LabelSettings->setFont(creditFont);
+    LabelSettings->hide();
+
+    // The report window again, for the mouse as well as Ctrl+R, between the credit
+    // panel and Run.
+    ButtonReport = new QPushButton(QStringLiteral("Report"), this);
+    ButtonReport->setGeometry(211, 236, 42, 24);
+    ButtonReport->setToolTip(QStringLiteral("Show the last report again (Ctrl+R)"));
+    ButtonReport->setEnabled(false);
+    QFont small = font();
+    small.setBold(false);
+    ButtonReport->setFont(small);
+    ButtonReport->setAutoDefault(false);
 
     ActionShowReport = new QAction(QStringLiteral("Show report"), this);
     ActionShowReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -179,6 +199,7 @@ void TMainForm::ConnectHandlers() {
     connect(ButtonExit, &QPushButton::clicked, this, &TMainForm::ButtonExitClick);
     connect(ActionShowReport, &QAction::triggered, this, &TMainForm::ActionShowReportClick);
     connect(ActionLeaveOut, &QAction::triggered, this, &TMainForm::ActionLeaveOutClick);
+    connect(ButtonReport, &QPushButton::clicked, this, &TMainForm::ActionShowReportClick);
 }
 
 void TMainForm::FormCreate() {
@@ -196,7 +217,7 @@ bool TMainForm::ReadSetting(QLineEdit* edit, double& setting, Tell tell) {
     const QString text = edit->text();
     if (ParseSetting(text, setting)) {
         edit->setStyleSheet({});
-        edit->setToolTip({});
+        edit->setToolTip(edit->property("plainToolTip").toString());
         toldText_.remove(edit);
         return true;
     }
@@ -235,7 +256,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::EnableSettingBoxes() {
-    EditLambda->setEnabled(RadioButton2theta->isChecked());
+    // Energy data use the wavelength too: it sets the weights of the energies.
+    EditLambda->setEnabled(RadioButton2theta->isChecked() || RadioButtonEnergies->isChecked());
     EditBeam2theta->setEnabled(RadioButtonEnergies->isChecked());
 }
 
@@ -254,6 +276,7 @@ void TMainForm::RadioButtonEnergiesClick() {
     EnableSettingBoxes();
     Settings.data = Quantity::Energy;
     ReadSetting(EditBeam2theta, Settings.beam2Theta, Tell::Never);
+    ReadSetting(EditLambda, Settings.wavelength, Tell::Never);
 }
 
 // Typing only marks the box: a message box would swallow the next keystrokes.
@@ -277,8 +300,9 @@ void TMainForm::CheckBoxZeroShiftClick() { Settings.zeroShift = CheckBoxZeroShif
 
 void TMainForm::ButtonRunClick() {
     if (!ReadEnabledSettings()) return;
-    // The close check may ask to save edits; whatever the answer, the run goes on.
-    if (textWForm_ && textWForm_->isVisible()) textWForm_->close();
+    // The close check may ask to save edits; its Cancel cancels the run, which would
+    // replace them.
+    if (textWForm_ && textWForm_->isVisible() && !textWForm_->close()) return;
 
     // Read again here: a header line of an earlier run may have changed them.
     Settings.zeroShift = CheckBoxZeroShift->isChecked();
@@ -337,6 +361,9 @@ void TMainForm::RunChosenFile() {
     RunRequest request =
         FileRequest(Settings, QFile::encodeName(OpenDialog1.FileName).toStdString(), Precision::Extended);
     request.exclude = exclude_;
+    // The report is written here, after the run: a folder that refuses it then costs
+    // the user no result, which is shown unsaved instead.
+    request.report = ReportTarget::Memory;
     const QString reportPath = QFile::decodeName(QByteArray::fromStdString(request.reportPath));
     if (SameExistingFile(OpenDialog1.FileName, reportPath)) {
         const QString name = QFileInfo(reportPath).fileName();
@@ -346,40 +373,69 @@ void TMainForm::RunChosenFile() {
                            "for example to %2, and run it again.")
                 .arg(name, QFileInfo(reportPath).completeBaseName() + QStringLiteral(".dat")));
     }
+    std::string reportBytes;
     const Results results = [&] {
         try {
             RunReply reply = RunRefinement(request);
             Settings = reply.settingsInForce;
             headerRead_ = reply.results.headerLine;
             if (!reply.results.halted) lastRun_ = reply.results;
+            reportBytes = std::move(reply.report);
             return std::move(reply.results);
         } catch (const RunError& e) {
-            // The settings a header line or a fall-back set before the failure stay.
-            if (e.settingsInForce) Settings = *e.settingsInForce;
+            // The settings a header line or a fall-back set before the failure stay,
+            // but for a crystal system no button stands for: the next file without a
+            // header would fail on it, and the window could not show it.
+            if (e.settingsInForce) {
+                const CrystalSystem kept = Settings.system;
+                Settings = *e.settingsInForce;
+                if (int(Settings.system) < 1 || int(Settings.system) > 6) Settings.system = kept;
+            }
             headerRead_ = e.headerLine;
             throw;
         }
     }();
+    QString writeError;
+    try {
+        ReportFile file;
+        file.Create(request.reportPath);
+        file.WriteBytes(reportBytes);
+        file.Commit();
+    } catch (const std::exception& e) {
+        writeError = QString::fromLocal8Bit(e.what());
+    }
 
-    ShowRunReport(reportPath, results);
+    ShowRunReport(reportPath, results, reportBytes, writeError);
 }
 
-void TMainForm::ShowRunReport(const QString& reportPath, const Results& results) {
+void TMainForm::ShowRunReport(const QString& reportPath, const Results& results,
+                               const std::string& reportBytes, const QString& writeError) {
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
     ButtonRun->setEnabled(true);
     ButtonRun->setDefault(false);
 
-    if (!textWForm_) return;
-    textWForm_->setWindowTitle(reportPath);
-    textWForm_->SetCurrentFile(reportPath);
-    textWForm_->LoadFromFile(reportPath);
+    if (!textWForm_) {
+        if (!writeError.isEmpty()) throw FileError(writeError);
+        return;
+    }
+    if (writeError.isEmpty()) {
+        textWForm_->setWindowTitle(reportPath);
+        textWForm_->SetCurrentFile(reportPath);
+        textWForm_->LoadFromFile(reportPath);
+    } else {
+        textWForm_->ShowUnsavedReport(QByteArray::fromStdString(reportBytes), reportPath);
+    }
     textWForm_->FitWidthToText();
     reportShown_ = true;
+    ButtonReport->setEnabled(true);
     // Shown, not activated: the main window keeps the keyboard, where Enter now exits.
     textWForm_->show();
-    textWForm_->ShowResults(results);
+    textWForm_->ShowResults(results, QFileInfo(OpenDialog1.FileName).fileName());
     textWForm_->raise();
+    if (!writeError.isEmpty())
+        platform_.ShowError(this, tr("%1\nThe report is shown unsaved: save it elsewhere with File > Save As.")
+                                      .arg(writeError));
 }
 
 void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {
@@ -392,8 +448,9 @@ void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {
     // shift choose the minimised quantity; later runs keep that too.
     else if (now != before) text = QStringLiteral("settings changed by the run of %1").arg(name);
     LabelSettings->setToolTip(text);
-    LabelSettings->setText(
-        LabelSettings->fontMetrics().elidedText(text, Qt::ElideMiddle, LabelSettings->width()));
+    LabelSettings->setText(text);
+    LabelSettings->setVisible(!text.isEmpty());
+    LabelCredit->setVisible(text.isEmpty());
 }
 
 void TMainForm::ShowSettings(const RefinementSettings& shown) {

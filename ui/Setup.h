@@ -61,6 +61,7 @@ public:
     QLabel* LabelSettings;
     // Ctrl+R: the text window again, with the last report or what was made of it.
     QAction* ActionShowReport;
+    QPushButton* ButtonReport;  // the same, on the window
 
     void FormCreate();
     void RadioButtonDspaceClick();
@@ -95,7 +96,9 @@ private:
     // Steps of a run between the disabling and the enabling of the buttons.
     void RunChosenFile();
     // The report of a run in the text window, and the buttons as after a run.
-    void ShowRunReport(const QString& reportPath, const Results& results);
+    // reportBytes and writeError: a report that could not be written is shown unsaved.
+    void ShowRunReport(const QString& reportPath, const Results& results,
+                       const std::string& reportBytes = {}, const QString& writeError = {});
     // After a run: the controls show what the job now holds, and the label says why.
     void ShowSettingsInForce(const RefinementSettings& before);
     // The controls only: the radio buttons are set without their click handlers.

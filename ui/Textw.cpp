@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -72,18 +74,30 @@ TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
     auto* column = new QVBoxLayout(beside);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(CalibrantBar1);
+    // d spacings crowd at high angles: d data may be plotted against 2θ, Q or d itself.
+    PositionBox = new QComboBox(beside);
+    PositionBox->addItem(tr("Residuals against 2θ"), int(plot::Position::TwoTheta));
+    PositionBox->addItem(tr("Residuals against Q"), int(plot::Position::Q));
+    PositionBox->addItem(tr("Residuals against d"), int(plot::Position::Data));
+    PositionBox->setToolTip(tr("2θ at the run's wavelength; Q where a d is shorter than half of it"));
+    PositionBox->hide();
+    connect(PositionBox, &QComboBox::activated, this, [this](int index) {
+        PlotView1->SetPosition(plot::Position(PositionBox->itemData(index).toInt()));
+    });
+    column->addWidget(PositionBox, 0, Qt::AlignLeft);
     column->addWidget(PlotView1, 1);
     plots_ = beside;
     plots_->hide();
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(Memo1);
-    splitter->addWidget(plots_);
-    splitter->setChildrenCollapsible(false);
-    setCentralWidget(splitter);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->addWidget(Memo1);
+    splitter_->addWidget(plots_);
+    splitter_->setChildrenCollapsible(false);
+    setCentralWidget(splitter_);
     connect(PlotView1, &TPlotView::ReflectionClicked, this, &TTextWForm::PlotView1ReflectionClick);
     SavePlotDialog.Title = tr("Save Plot As");
-    SavePlotDialog.Filter = QStringLiteral("SVG Files (*.svg)|*.svg|PNG Files (*.png)|*.png");
-    SavePlotDialog.DefaultExt = QStringLiteral("svg");
+    // The extension follows the chosen filter where none is typed.
+    SavePlotDialog.Filter =
+        QStringLiteral("SVG Files (*.svg)|*.svg|PNG Files (*.png)|*.png|PDF Files (*.pdf)|*.pdf");
 
     OpenDialog1.Title = tr("Open");
     OpenDialog1.Filter = QStringLiteral(
@@ -116,9 +130,14 @@ void TTextWForm::CreateMenus() {
     MenuFileSavePlot->setEnabled(false);  // until a run's plots show
     file->addSeparator();
     MenuFileClose = file->addAction(tr("&Close"));
+    MenuFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    MenuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    MenuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    MenuFileClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
 
     QMenu* search = menuBar()->addMenu(tr("&Search"));
     MenuSearchFind = search->addAction(tr("&Find ..."));
+    MenuSearchFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     MenuSearchFindNext = search->addAction(tr("Find &Next"));
     MenuSearchFindNext->setShortcut(QKeySequence(Qt::Key_F3));
     MenuSearchFindNext->setEnabled(false);  // until the find dialog holds something
@@ -156,15 +175,49 @@ void TTextWForm::HidePlots() {
     MenuFileSavePlot->setEnabled(false);
 }
 
-void TTextWForm::ShowResults(const Results& results) {
-    PlotView1->ShowResults(results);
+void TTextWForm::ShowResults(const Results& results, const QString& dataFile) {
+    PlotView1->ShowResults(results, dataFile);
     const bool shown = !PlotView1->IsEmpty();
     if (shown) CalibrantBar1->ShowCell(results);
     else CalibrantBar1->Clear();
+    PositionBox->setVisible(shown && PlotView1->HasPositionChoice());
+    if (PositionBox->isVisible()) {
+        const plot::Position position = plot::PositionFor(results, PlotView1->PositionShown());
+        PositionBox->setCurrentIndex(std::max(0, PositionBox->findData(int(position))));
+    }
     plots_->setVisible(shown);
     MenuFileSavePlot->setEnabled(shown);
-    // Room for both: the report's columns and two plots side by side.
-    if (shown && isVisible() && width() < 1100) resize(1100, std::max(height(), 640));
+    if (!shown || !isVisible()) return;
+    const int report = TextWidthNeeded();
+    constexpr int PlotsWidth = 640, PlotsLeast = 420;
+    // Room for both once, as far as the screen allows; later runs keep the size the
+    // user gave the window.
+    if (!sizedForPlots_) {
+        sizedForPlots_ = true;
+        QRect screenArea(0, 0, report + PlotsWidth, 700);
+        if (const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen())
+            screenArea = shownOn->availableGeometry();
+        const int frame = frameGeometry().width() - width();
+        resize(std::max(width(), std::min(report + PlotsWidth, screenArea.width() - frame)),
+               std::max(height(), std::min(700, screenArea.height() - (frameGeometry().height() - height()))));
+        layout()->activate();  // the splitter's new width, for its sizes below
+    }
+    // The report whole where the plots keep a readable width, else shared.
+    const int total = splitter_->width() - splitter_->handleWidth();
+    const int left = total - report >= PlotsLeast ? report : std::max(total / 2, total - PlotsLeast);
+    splitter_->setSizes({left, total - left});
+}
+
+void TTextWForm::ShowUnsavedReport(const QByteArray& bytes, const QString& reportPath) {
+    const TextFileContent content = DecodeTextFile(bytes);
+    HidePlots();
+    Memo1->setPlainText(content.Text);
+    encoding_ = content.Encoding;
+    // Unsaved: the close check asks, and Save goes to Save As with the name offered.
+    Memo1->document()->setModified(true);
+    SetCurrentFile({});
+    SaveDialog1.FileName = reportPath;
+    setWindowTitle(tr("%1 (not saved)").arg(FileNameOnly(reportPath)));
 }
 
 void TTextWForm::SaveToFile(const QString& path) {
@@ -181,15 +234,18 @@ void TTextWForm::SaveToFile(const QString& path) {
     encoding_ = encoding;
 }
 
-void TTextWForm::FitWidthToText() {
+int TTextWForm::TextWidthNeeded() const {
     const QFontMetrics metrics(Memo1->font());
     int widest = 0;
     for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
         widest = std::max(widest, metrics.horizontalAdvance(block.text()));
     // The text's margins, the edit's vertical scroll bar and frame, one spare column.
-    const int needed = widest + 2 * int(Memo1->document()->documentMargin()) +
-                       Memo1->verticalScrollBar()->sizeHint().width() +
-                       2 * Memo1->frameWidth() + metrics.averageCharWidth();
+    return widest + 2 * int(Memo1->document()->documentMargin()) + Memo1->verticalScrollBar()->sizeHint().width() +
+           2 * Memo1->frameWidth() + metrics.averageCharWidth();
+}
+
+void TTextWForm::FitWidthToText() {
+    const int needed = TextWidthNeeded();
     int available = needed;
     if (const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen())
         available = shown->availableGeometry().width() - (frameGeometry().width() - width());
@@ -229,6 +285,7 @@ void TTextWForm::hideEvent(QHideEvent* event) {
 }
 
 void TTextWForm::MenuFileNewClick() {
+    if (!FormCloseQuery()) return;  // the edits would go without a word
     HidePlots();
     Memo1->clear();
     Memo1->document()->setModified(false);
@@ -238,6 +295,7 @@ void TTextWForm::MenuFileNewClick() {
 }
 
 void TTextWForm::MenuFileOpenClick() {
+    if (!FormCloseQuery()) return;
     if (!platform_.GetOpenFileName(this, OpenDialog1)) return;
     try {
         LoadFromFile(OpenDialog1.FileName);
@@ -274,9 +332,23 @@ bool TTextWForm::MenuFileSaveAsClick() {
 }
 
 void TTextWForm::MenuFileSavePlotClick() {
+    // A name from the report, in the format chosen last.
+    const plot::PlotFormat last = plot::PlotFormat(std::clamp(SavePlotDialog.FilterIndex, 0, 2));
+    if (!CurrentFile().isEmpty()) {
+        const QFileInfo report(CurrentFile());
+        SavePlotDialog.FileName = report.dir().filePath(report.completeBaseName() + QLatin1Char('.') + plot::ExtensionOf(last));
+    }
     if (!platform_.GetSaveFileName(this, SavePlotDialog)) return;
-    const QString path = WithDefaultExtension(SavePlotDialog.FileName, SavePlotDialog.DefaultExt);
-    if (!PlotView1->SaveTo(path)) platform_.ShowMessage(this, tr("Cannot write file \"%1\".").arg(path));
+    // The extension typed decides; without a known one the chosen filter does.
+    QString path = SavePlotDialog.FileName;
+    const std::optional<plot::PlotFormat> typed = plot::FormatOfName(path);
+    const plot::PlotFormat format = typed ? *typed : plot::PlotFormat(std::clamp(SavePlotDialog.FilterIndex, 0, 2));
+    if (!typed) path += QLatin1Char('.') + plot::ExtensionOf(format);
+    if (format == plot::PlotFormat::Png &&
+        !platform_.GetImageSize(this, PlotImageSize.pixels, PlotImageSize.dpi))
+        return;
+    const QString error = PlotView1->SaveTo(path, format, format == plot::PlotFormat::Png ? PlotImageSize : plot::ImageSize{});
+    if (!error.isEmpty()) platform_.ShowError(this, tr("Cannot write file \"%1\". %2").arg(path, error));
 }
 
 void TTextWForm::MenuFileCloseClick() { close(); }
@@ -284,10 +356,12 @@ void TTextWForm::MenuFileCloseClick() { close(); }
 void TTextWForm::PlotView1ReflectionClick(int row) {
     const int line = ReflectionLine(Memo1->toPlainText(), row);
     if (line < 0) return;
+    // The whole row selected, the caret at its end so that the residual columns show;
+    // the keyboard stays where it was, so no key press replaces the row.
     QTextCursor cursor(Memo1->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     Memo1->setTextCursor(cursor);
     Memo1->centerCursor();
-    Memo1->setFocus();
 }
 
 void TTextWForm::MenuSearchFindClick() {
@@ -298,7 +372,7 @@ void TTextWForm::MenuSearchFindClick() {
 }
 
 void TTextWForm::MenuSearchFindNextClick() {
-    FindAction(FindDialog1->FindText(), FindDialog1->Options());
+    FindAction(FindDialog1->FindText(), FindDialog1->Options(), this);
 }
 
 void TTextWForm::MenuSearchReplaceClick() {
@@ -307,21 +381,21 @@ void TTextWForm::MenuSearchReplaceClick() {
     ReplaceDialog1->activateWindow();
 }
 
-void TTextWForm::FindDialog1Find() { FindAction(FindDialog1->FindText(), FindDialog1->Options()); }
+void TTextWForm::FindDialog1Find() { FindAction(FindDialog1->FindText(), FindDialog1->Options(), FindDialog1); }
 
 void TTextWForm::ReplaceDialog1Find() {
-    FindAction(ReplaceDialog1->FindText(), ReplaceDialog1->Options());
+    FindAction(ReplaceDialog1->FindText(), ReplaceDialog1->Options(), ReplaceDialog1);
 }
 
 void TTextWForm::ReplaceDialog1Replace() {
     if (ReplaceText(*Memo1, ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceWith(),
                     ReplaceDialog1->Options()))
-        platform_.ShowMessage(this, CannotFindMessage(ReplaceDialog1->FindText()));
+        platform_.ShowMessage(ReplaceDialog1, CannotFindMessage(ReplaceDialog1->FindText()));
 }
 
-void TTextWForm::FindAction(const QString& findText, SearchOptions options) {
+void TTextWForm::FindAction(const QString& findText, SearchOptions options, QWidget* asker) {
     if (!SearchText(*Memo1, findText, options))
-        platform_.ShowMessage(this, CannotFindMessage(findText));
+        platform_.ShowMessage(asker, CannotFindMessage(findText));
 }
 
 }  // namespace zantrel

@@ -5,12 +5,15 @@
 #include <stdexcept>
 
 #include "cell/Results.h"
+#include "plot/PageFiles.h"
 #include "ui/Platform.h"
 #include "ui/Search.h"
 #include "ui/TextFile.h"
 
 class QAction;
+class QComboBox;
 class QPlainTextEdit;
+class QSplitter;
 
 namespace zantrel {
 
@@ -46,8 +49,14 @@ public:
     // Widens the window to show the longest line whole, as far as the screen allows;
     // a window already wide enough keeps its size.
     void FitWidthToText();
-    // The run's plots beside its report, until other text is loaded or made new.
-    void ShowResults(const Results& results);
+    // The width in pixels that shows the longest line of the text whole.
+    int TextWidthNeeded() const;
+    // The run's plots beside its report, until other text is loaded or made new; the
+    // data file's name goes on the page.
+    void ShowResults(const Results& results, const QString& dataFile = {});
+    // A report that could not be written: shown as unsaved text without a current
+    // file, so that Save asks where to put it.
+    void ShowUnsavedReport(const QByteArray& bytes, const QString& reportPath);
 
     // The close check: true when the window may close.
     bool FormCloseQuery();
@@ -75,7 +84,9 @@ public:
     TReplaceDialog* ReplaceDialog1;
     TPlotView* PlotView1;
     TCalibrantBar* CalibrantBar1;  // above the plots, shown with them
+    QComboBox* PositionBox;  // what d data's residuals are plotted against
     FileDialog SavePlotDialog;
+    plot::ImageSize PlotImageSize;  // the last size chosen for a PNG
 
     QAction* MenuFileNew;
     QAction* MenuFileOpen;
@@ -93,13 +104,17 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void FindAction(const QString& findText, SearchOptions options);
+    // The message of a failed search goes to the dialog that searched, so that the
+    // next key press does not land in the report and replace its selection.
+    void FindAction(const QString& findText, SearchOptions options, QWidget* asker);
     void CreateMenus();
     void HidePlots();
 
     Platform& platform_;
     TextEncoding encoding_ = TextEncoding::Windows1252;
     QWidget* plots_ = nullptr;  // the calibrant bar over the plot view, beside the report
+    QSplitter* splitter_ = nullptr;
+    bool sizedForPlots_ = false;  // once; afterwards the window keeps the user's size
 };
 
 }  // namespace zantrel

@@ -31,14 +31,25 @@ public:
         SaveDialogs << dialog;
         return Take(SaveAnswers, dialog);
     }
-    void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
-    void ShowError(QWidget*, const QString& text) override {
+    QList<QWidget*> MessageParents;  // the window each message and error belonged to
+    QList<QSize> ImageSizes;  // answers of the picture-size dialog; none keeps the size
+    void ShowMessage(QWidget* parent, const QString& text) override {
         Messages << text;
+        MessageParents << parent;
+    }
+    void ShowError(QWidget* parent, const QString& text) override {
+        Messages << text;
+        MessageParents << parent;
         Errors << text;
     }
     zantrel::Answer AskYesNoCancel(QWidget*, const QString& text) override {
         Questions << text;
         return Answers.isEmpty() ? zantrel::Answer::Cancel : Answers.takeFirst();
+    }
+
+    bool GetImageSize(QWidget*, QSize& pixels, int& dpi) override {
+        if (!ImageSizes.isEmpty()) pixels = ImageSizes.takeFirst(), dpi = 192;
+        return true;
     }
 
 private:

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTableWidget>
 #include <QTest>
@@ -98,7 +99,12 @@ private slots:
         form->RadioButtonEnergies->click();
         QVERIFY(form->Settings.data == Quantity::Energy);
         QCOMPARE(form->Settings.beam2Theta, 10.0);  // taken at once, never edited
-        QVERIFY(form->EditBeam2theta->isEnabled() && !form->EditLambda->isEnabled());
+        // The wavelength sets the energies' weights: it stays in view and editable.
+        QVERIFY(form->EditBeam2theta->isEnabled() && form->EditLambda->isEnabled());
+        QVERIFY(form->EditLambda->toolTip().contains(QStringLiteral("energies")));
+        form->EditLambda->setText("0.5");
+        QCOMPARE(form->Settings.wavelength, 0.5);
+        form->EditLambda->setText("1.540593");
 
         form->Settings.wavelength = 2.0;
         form->RadioButtonDspace->click();
@@ -150,7 +156,7 @@ private slots:
 
         form->EditLambda->setText("0.7093");
         QCOMPARE(form->Settings.wavelength, 0.7093);
-        QVERIFY(form->EditLambda->toolTip().isEmpty() && form->EditLambda->styleSheet().isEmpty());
+        QVERIFY(!form->EditLambda->toolTip().contains(error) && form->EditLambda->styleSheet().isEmpty());
     }
 
     // "1,540" would be read as 1540 Å: a cell a thousand times too large, without a word.
@@ -271,7 +277,7 @@ private slots:
         for (const QString& line : ReportText().split('\n'))
             widest = std::max(widest, textForm->Memo1->fontMetrics().horizontalAdvance(line));
         QVERIFY(textForm->Memo1->viewport()->width() >= widest ||
-                textForm->width() >= textForm->screen()->availableGeometry().width());
+                textForm->frameGeometry().width() >= textForm->screen()->availableGeometry().width());
         QCOMPARE(textForm->windowTitle(), report);
         QCOMPARE(textForm->CurrentFile(), report);
         QVERIFY(ReportText().startsWith(
@@ -362,8 +368,8 @@ private slots:
         QVERIFY(platform->OpenDialogs.isEmpty());
     }
 
-    // Cancel keeps the text window open, but the run goes on and replaces the text.
-    void runGoesOnWhenTheCloseCheckIsCancelled() {
+    // The run would replace the edited report: Cancel (Esc) of its question cancels it.
+    void runIsCancelledWithTheCloseCheck() {
         platform->OpenAnswers << WriteSilicon("first.dat") << WriteSilicon("second.dat");
         form->ButtonRun->click();
         textForm->Memo1->moveCursor(QTextCursor::End);
@@ -373,11 +379,56 @@ private slots:
 
         QCOMPARE(platform->Questions.size(), 1);
         QVERIFY(platform->Questions.first().contains(dir->filePath("first.out")));
+        QCOMPARE(platform->OpenDialogs.size(), 1);  // no file dialog after Cancel
+        QCOMPARE(textForm->windowTitle(), dir->filePath("first.out"));
+        QVERIFY(ReportText().contains("my notes"));
+        QVERIFY(textForm->isVisible());
+        QVERIFY(form->ButtonRun->isEnabled() && form->ButtonExit->isEnabled());
+
+        platform->Answers << Answer::No;  // now the run goes on
+        form->ButtonRun->click();
         QCOMPARE(textForm->windowTitle(), dir->filePath("second.out"));
         QVERIFY(!ReportText().contains("my notes"));
-        QVERIFY(!textForm->Memo1->document()->isModified());
-        QVERIFY(textForm->isVisible());
         QVERIFY(!ReadBytes(dir->filePath("first.out")).contains("my notes"));
+    }
+
+    // A header's crystal system that no button stands for fails its own run only.
+    void anInvalidHeaderSystemIsNotKeptForLaterRuns() {
+        const QString bad = dir->filePath("bad.dat"), plain = dir->filePath("plain.dat");
+        WriteBytes(bad, QByteArray("Silicon*\r\n9 tt 1.540593 tt n\r\n") + SiliconReflections + "0 0 0\r\n");
+        WriteBytes(plain, QByteArray("Silicon\r\n") + SiliconReflections + "0 0 0\r\n");
+        platform->OpenAnswers << bad << plain;
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors.size(), 1);
+        QCOMPARE(int(form->Settings.system), 6);
+        QCOMPARE(form->RadioGroupSystem->ItemIndex(), 5);
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors.size(), 1);  // the plain file runs
+        QVERIFY(textForm->isVisible());
+    }
+
+    // A folder that refuses the report costs no result: it is shown, unsaved, and Save
+    // asks where to put it; the Report button brings the window back.
+    void aReportThatCannotBeWrittenIsShownUnsaved() {
+        const QString data = WriteSilicon("si.dat");
+        QVERIFY(QDir(dir->path()).mkdir("si.out"));  // no file can take its place
+        QVERIFY(!form->ButtonReport->isEnabled());
+        platform->OpenAnswers << data;
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors.size(), 1);
+        QVERIFY(platform->Errors.first().contains("save it elsewhere"));
+        QVERIFY(textForm->isVisible());
+        QVERIFY(ReportText().startsWith("Output from program Zantrel"));
+        QVERIFY(textForm->Memo1->document()->isModified());
+        QVERIFY(textForm->CurrentFile().isEmpty());
+        platform->SaveAnswers << dir->filePath("kept.out");
+        QVERIFY(textForm->MenuFileSaveClick());
+        QVERIFY(ReadBytes(dir->filePath("kept.out")).startsWith("Output from program Zantrel"));
+        platform->Answers << Answer::No;
+        QVERIFY(textForm->close());
+        QVERIFY(form->ButtonReport->isEnabled());
+        form->ButtonReport->click();
+        QVERIFY(textForm->isVisible());
     }
 
     void closeCheckYesDuringRunSavesTheEditedReport() {

@@ -109,12 +109,19 @@ private slots:
         QVERIFY(!SearchText(*edit, "cell", WholeWord));  // "cells" is no whole word
     }
 
-    void wholeWordDownPassesOverTheWordUnderTheCaret() {
+    // A caret before a word finds that word; one inside a word passes over its rest.
+    void wholeWordDownFindsTheWordAtTheCaretAndPassesOverTheOneItIsIn() {
         edit->setPlainText("cell cell cellar");
         Select(0, 0);
         QVERIFY(SearchText(*edit, "cell", WholeWord | Down));
+        QCOMPARE(Start(), 0);
+        QVERIFY(SearchText(*edit, "cell", WholeWord | Down));
         QCOMPARE(Start(), 5);
         QVERIFY(!SearchText(*edit, "cell", WholeWord | Down));  // "cellar" continues
+        edit->setPlainText("xcell cell");
+        Select(1, 0);
+        QVERIFY(SearchText(*edit, "cell", WholeWord | Down));
+        QCOMPARE(Start(), 6);
     }
 
     // Word characters are the ASCII letters and digits only, so an accented letter
@@ -162,12 +169,16 @@ private slots:
         QCOMPARE(Start(), 2);
     }
 
-    void replaceAllReplacesEveryLaterMatchSilently() {
+    // Before the caret too; up as well as down.
+    void replaceAllReplacesEveryMatchOfTheTextSilently() {
         edit->setPlainText("aa x aa x aa");
         Select(5, 0);
         // Replacement holding the find text: the scan goes on after each insertion.
         QVERIFY(!ReplaceText(*edit, "aa", "aaa", Down | ReplaceAll));
-        QCOMPARE(edit->toPlainText(), QStringLiteral("aa x aaa x aaa"));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("aaa x aaa x aaa"));
+        Select(3, 0);
+        QVERIFY(!ReplaceText(*edit, "aaa", "b", ReplaceAll));
+        QCOMPARE(edit->toPlainText(), QStringLiteral("b x b x b"));
         QVERIFY(!ReplaceText(*edit, "zz", "y", Down | ReplaceAll));
     }
 

@@ -215,6 +215,7 @@ private slots:
         QVERIFY(form->close());
         QCOMPARE(ReadBytes(Path("r.out")), QByteArray("y\r\n"));
 
+        platform->Answers << Answer::No;  // saved, yet still edited: New asks too
         form->MenuFileNewClick();
         form->show();
         Type("z");
@@ -227,6 +228,30 @@ private slots:
         QCOMPARE(platform->SaveDialogs.size(), 1);
     }
 
+    // New and Open replace the text: each asks first, and Cancel keeps the edits.
+    void newAndOpenAskBeforeDiscardingEdits() {
+        WriteBytes(Path("other.out"), "other\r\n");
+        form->SetCurrentFile(Path("r.out"));
+        form->show();
+        Type("notes");
+        platform->Answers << Answer::Cancel << Answer::Cancel;
+        form->MenuFileNewClick();
+        platform->OpenAnswers << Path("other.out");
+        form->MenuFileOpenClick();
+        QCOMPARE(platform->Questions.size(), 2);
+        QVERIFY(platform->OpenDialogs.isEmpty());
+        QCOMPARE(Text(), QStringLiteral("notes"));
+        QCOMPARE(form->CurrentFile(), Path("r.out"));
+
+        platform->Answers << Answer::Yes;  // saved, then opened
+        form->MenuFileOpenClick();
+        QCOMPARE(ReadBytes(Path("r.out")), QByteArray("notes\r\n"));
+        QCOMPARE(Text(), QStringLiteral("other\n"));
+        form->MenuFileNewClick();  // unmodified: no question
+        QCOMPARE(platform->Questions.size(), 3);
+        QVERIFY(Text().isEmpty());
+    }
+
     void findDialogDrivesTheSearchAndF3Repeats() {
         form->Memo1->setPlainText("cell cells cell");
         form->MenuSearchFindClick();
@@ -235,7 +260,9 @@ private slots:
         form->FindDialog1->EditFindText->setText("cell");
         form->FindDialog1->CheckBoxWholeWord->setChecked(true);
         form->FindDialog1->ButtonFindNext->click();
-        QCOMPARE(form->Memo1->textCursor().selectionStart(), 11);  // passes over the first
+        QCOMPARE(form->Memo1->textCursor().selectionStart(), 0);  // the word at the caret
+        form->MenuSearchFindNextClick();
+        QCOMPARE(form->Memo1->textCursor().selectionStart(), 11);  // not inside "cells"
         form->MenuSearchFindNextClick();
         QCOMPARE(platform->Messages, QStringList{QStringLiteral("Cannot find \"cell\".")});
         QVERIFY(platform->Errors.isEmpty());  // a notice, not an error
@@ -243,6 +270,21 @@ private slots:
         form->FindDialog1->EditFindText->clear();
         form->MenuSearchFindNextClick();
         QCOMPARE(platform->Messages.last(), QStringLiteral("Cannot find \"\"."));
+    }
+
+    // Told in the dialog that searched: the next key press stays out of the report.
+    void cannotFindBelongsToTheDialogThatSearched() {
+        form->Memo1->setPlainText("abc");
+        form->MenuSearchFindClick();
+        form->FindDialog1->EditFindText->setText("zz");
+        form->FindDialog1->ButtonFindNext->click();
+        form->MenuSearchReplaceClick();
+        form->ReplaceDialog1->EditFindText->setText("zz");
+        form->ReplaceDialog1->ButtonFindNext->click();
+        QCOMPARE(platform->MessageParents, (QList<QWidget*>{form->FindDialog1, form->ReplaceDialog1}));
+        QCOMPARE(form->MenuFileSave->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(form->MenuSearchFind->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+        QCOMPARE(form->MenuFileClose->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
     }
 
     void replaceDialogReplaceSaysCannotFindReplaceAllDoesNot() {
