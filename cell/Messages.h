@@ -4,7 +4,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "cell/HeaderCheck.h"
 #include "cell/Settings.h"
 
 namespace zantrel {
@@ -36,7 +38,13 @@ struct RunError : std::runtime_error {
     // failure too. Set by the run function.
     std::optional<RefinementSettings> settingsInForce;
     bool headerLine = false;  // a header line had been read
+    std::vector<HeaderWarning> headerWarnings;  // the data file's, as a finished run's results carry them
 };
+
+// A RunError's text for people: the explanation (its second line on) first, then the
+// system's fault text. A text of one line stays as it is, and so does the fault text
+// alone where the explanation is only the file's name, which the caller prints before.
+std::string ExplanationFirst(const std::string& what, const std::string& fileName = {});
 
 [[noreturn]] void Fail(const std::string& message);
 [[noreturn]] void Fail(const std::string& message, const std::string& where);

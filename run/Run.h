@@ -34,6 +34,9 @@ struct RunRequest {
     ReportTarget report = ReportTarget::None;
     std::string reportPath;  // with ReportTarget::File: replaced only once the run has succeeded
     Precision precision = Precision::Checked;
+    // The data file's header warnings (Results::headerWarnings) end the run before its
+    // report is written, as an error.
+    bool strictHeader = false;
 };
 
 // Which path made the run, and why the fast one was not kept.
