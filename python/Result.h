@@ -12,6 +12,7 @@ namespace py = pybind11;
 // The record of a finished run, with the names its JSON and CIF carry.
 struct Run {
     FileResult record;
+    bool fromArrays = false;  // zantrel.refine's reflections, not a data file
 };
 
 // Adds Result and the named tuples its attributes return (Cell, Estimate, ZeroShift).
