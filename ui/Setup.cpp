@@ -17,6 +17,7 @@
 #include "engine/Margins.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
+#include "ui/HeaderWarningsView.h"
 #include "ui/Textw.h"
 
 namespace zantrel {
@@ -320,6 +321,8 @@ void TMainForm::RunChosenFile() {
             // The settings a header line or a fall-back set before the failure stay.
             if (e.settingsInForce) Settings = *e.settingsInForce;
             headerRead_ = e.headerLine;
+            // Often the reason for the failure, so shown beside its message.
+            ShowHeaderWarnings(e.headerWarnings);
             throw;
         }
     }();
@@ -329,7 +332,10 @@ void TMainForm::RunChosenFile() {
     ButtonRun->setEnabled(true);
     ButtonRun->setDefault(false);
 
-    if (!textWForm_) return;
+    if (!textWForm_) {
+        ShowHeaderWarnings(results.headerWarnings);
+        return;
+    }
     textWForm_->setWindowTitle(reportPath);
     textWForm_->SetCurrentFile(reportPath);
     textWForm_->LoadFromFile(reportPath);
@@ -339,6 +345,15 @@ void TMainForm::RunChosenFile() {
     textWForm_->show();
     textWForm_->ShowResults(results);
     textWForm_->raise();
+    ShowHeaderWarnings(results.headerWarnings);
+}
+
+void TMainForm::ShowHeaderWarnings(const std::vector<HeaderWarning>& warnings) {
+    if (!headerWarnings_) {
+        if (warnings.empty()) return;
+        headerWarnings_ = new THeaderWarningsView(this);
+    }
+    headerWarnings_->ShowWarnings(QFileInfo(OpenDialog1.FileName).fileName(), warnings, textWForm_);
 }
 
 void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {

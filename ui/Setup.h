@@ -19,6 +19,7 @@ class QRadioButton;
 
 namespace zantrel {
 
+class THeaderWarningsView;
 class TRadioGroup;
 class TTextWForm;
 
@@ -109,6 +110,9 @@ private:
     bool reportShown_ = false;
     QHash<const QLineEdit*, QString> toldText_;  // the bad text whose error was shown last
     bool headerRead_ = false;  // the last run's data file had a header line
+    // The last run's header warnings, beside the report; made at the first run.
+    THeaderWarningsView* headerWarnings_ = nullptr;
+    void ShowHeaderWarnings(const std::vector<HeaderWarning>& warnings);
 };
 
 }  // namespace zantrel
