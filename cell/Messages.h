@@ -21,6 +21,10 @@ inline constexpr const char* ReadBeyondEnd = "Read beyond end of file";
 inline constexpr const char* InvalidOperation = "Invalid floating point operation";
 inline constexpr const char* DivisionByZero = "Floating point division by zero";
 inline constexpr const char* Overflow = "Floating point overflow";
+// A refined cell with a non-positive edge, volume or d, or angles that make no cell.
+inline constexpr const char* ImpossibleCell = "The refined cell is impossible";
+// --strict-header: the data file's first lines gave header warnings.
+inline constexpr const char* MisleadingHeader = "The header may not say what was meant";
 inline constexpr const char* NotEnoughData = "***  Program Halted - not enough data points  ***";
 inline constexpr const char* Banner =
     "Output from program Zantrel -  method of Vorhest & Quillane 1995";

@@ -55,7 +55,7 @@ bool AnglesMakeACell(const Results& r) {
 
 void RefuseImpossibleCell(const Results& r, const std::string& headerDataWord) {
     if (r.halted) return;
-    const char* const Impossible = "The refined cell is impossible";
+    const char* const Impossible = Msg::ImpossibleCell;
     for (std::size_t i = 0; i < 3; ++i)
         if (!(r.cell[i].value > 0))
             Fail(Impossible, std::string("the refined ") + CellLabels[i] + " is " + FixedText(r.cell[i].value, 3) +

@@ -79,7 +79,7 @@ RunReply RunChecked(const RunRequest& request, TextReader data, const std::strin
     if (request.strictHeader && !warnings.empty()) {
         std::string where;
         for (const HeaderWarning& w : warnings) where += (where.empty() ? "in " : "\nin ") + data.Name() + ", " + WarningText(w);
-        Fail("The header may not say what was meant", where);
+        Fail(Msg::MisleadingHeader, where);
     }
     ReportFile file;
     if (request.report == ReportTarget::File) {
