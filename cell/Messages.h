@@ -4,7 +4,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "cell/HeaderCheck.h"
 #include "cell/Settings.h"
 
 namespace zantrel {
@@ -19,6 +21,10 @@ inline constexpr const char* ReadBeyondEnd = "Read beyond end of file";
 inline constexpr const char* InvalidOperation = "Invalid floating point operation";
 inline constexpr const char* DivisionByZero = "Floating point division by zero";
 inline constexpr const char* Overflow = "Floating point overflow";
+// A refined cell with a non-positive edge, volume or d, or angles that make no cell.
+inline constexpr const char* ImpossibleCell = "The refined cell is impossible";
+// --strict-header: the data file's first lines gave header warnings.
+inline constexpr const char* MisleadingHeader = "The header may not say what was meant";
 inline constexpr const char* NotEnoughData = "***  Program Halted - not enough data points  ***";
 inline constexpr const char* Banner =
     "Output from program Zantrel -  method of Vorhest & Quillane 1995";
@@ -36,7 +42,13 @@ struct RunError : std::runtime_error {
     // failure too. Set by the run function.
     std::optional<RefinementSettings> settingsInForce;
     bool headerLine = false;  // a header line had been read
+    std::vector<HeaderWarning> headerWarnings;  // the data file's, as a finished run's results carry them
 };
+
+// A RunError's text for people: the explanation (its second line on) first, then the
+// system's fault text. A text of one line stays as it is, and so does the fault text
+// alone where the explanation is only the file's name, which the caller prints before.
+std::string ExplanationFirst(const std::string& what, const std::string& fileName = {});
 
 [[noreturn]] void Fail(const std::string& message);
 [[noreturn]] void Fail(const std::string& message, const std::string& where);

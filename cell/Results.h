@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cell/Exclusions.h"
+#include "cell/HeaderCheck.h"
 #include "cell/Settings.h"
 
 namespace zantrel {
@@ -141,6 +142,10 @@ struct Results {
     std::vector<ReflectionRow> reflections;
     Diagnostics diagnostics;
     std::vector<PassSummary> passes;
+
+    // Where the data file's first lines probably do not say what was meant (the run
+    // read them by the fixed rules all the same).
+    std::vector<HeaderWarning> headerWarnings;
 };
 
 // The zero shift the documents give as refined: none when not asked for, or when the

@@ -58,6 +58,7 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         RunRequest request = FileRequest(options.settings, file);
         request.reportPath = r.report;
         request.exclude = options.exclude;
+        request.strictHeader = options.strictHeader;
         // The CIF rounds each value to its standard uncertainty, to digits the report
         // does not print and the fast path does not check.
         if (options.extended || options.cif) request.precision = Precision::Extended;
@@ -76,6 +77,10 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         if (!options.calibrants.empty() && r.status == RunStatus::Ok)
             r.pressure = PressuresOfCell(r.results, options.calibrants, options.temperature, options.sigmaTemperature);
         if (options.json) WriteBeside(r, out.json, JsonText(r));
+    } catch (const RunError& e) {
+        r.status = RunStatus::Failed;
+        r.error = e.what();
+        r.results.headerWarnings = e.headerWarnings;
     } catch (const std::exception& e) {
         r.status = RunStatus::Failed;
         r.error = e.what();

@@ -79,6 +79,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
                    "files, each named after its data file; a --summary without a folder goes there too");
     app.add_flag("--force", options.force,
                  "replace a CIF, JSON, SVG or summary file of the same name that zantrel-cli did not write");
+    app.add_flag("--strict-header", options.strictHeader,
+                 "fail a file, writing nothing for it, whose title or header line gives a warning "
+                 "(a data word in capitals, a tab, two blanks before the flag, ...)");
     app.add_flag("--print-cell", options.printCell,
                  "also print the refined cell, its sigmas and the volume to standard output");
     app.add_flag("-q,--quiet", options.quiet, "print only errors");

@@ -16,6 +16,7 @@ struct Options {
     std::string outputDir;  // every output goes here instead of beside its data file
     bool force = false;     // replace documents of the same names that zantrel-cli did not write
     bool printCell = false;
+    bool strictHeader = false;  // a data file's header warnings fail the file
     bool quiet = false;
     int jobs = 1;         // files refined at the same time
     std::string summary;  // summary table (CSV) of the whole batch

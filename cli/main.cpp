@@ -164,10 +164,16 @@ int main(int argc, char** argv) {
     int failures = 0;
     Progress progress(options.files.size(), !options.quiet && StderrIsTerminal());
     auto done = [&](const FileResult& r, std::size_t index) {
+        // With --strict-header the warnings are the file's error, which lists them.
+        if (!options.strictHeader)
+            for (const HeaderWarning& w : r.results.headerWarnings) {
+                progress.Clear();
+                std::cerr << r.file << ": warning: " << WarningText(w) << "\n";
+            }
         if (r.status == RunStatus::Failed) {
             ++failures;
             progress.Clear();
-            std::cerr << r.file << ": " << r.error << "\n";
+            std::cerr << r.file << ": " << ExplanationFirst(r.error, r.file) << "\n";
         } else {
             progress.Clear();
             // A run that halted or left reflections out says so even with -q: in a batch

@@ -89,8 +89,11 @@ void ConvertObservation(RefinementJob<Real>& job, int i, int h, int k, int l) {
         double ratio = double(Real(job.Wavelength) / (2 * Real(d)));
         if (!(std::fabs(ratio) < 1))
             FailConversion(job, i, h, k, l, false,
-                           "d spacing " + Number(d) + " has no 2-theta at wavelength " +
-                               Number(job.Wavelength) + "; it must exceed half the wavelength");
+                           "d spacing " + Number(d) + " has no 2-theta at wavelength " + Number(job.Wavelength) +
+                               " (a d must exceed half the wavelength); with " +
+                               (job.DataIsEnergy ? "energy" : "d-spacing") +
+                               " data the wavelength sets only the weights, so any wavelength below twice the "
+                               "smallest d spacing (here below " + Number(2 * d) + " for this one) lets the run proceed");
         job.TwoThetaObs[i] = double(TwoThetaFromSine<Real>(ratio, job.margins));
     }
     if (!job.DataIsEnergy)

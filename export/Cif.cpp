@@ -136,15 +136,23 @@ std::string ValueWithSu(double value, double su) {
     return number + "(" + digits + ")";
 }
 
-std::string CifText(const FileResult& f) {
+namespace {
+
+std::string Cif(const FileResult& f, bool arrays) {
     const Results& r = f.results;
     // The report's sigmas follow from the assumed sigma(2theta) = 0.005 deg; scaled by
     // sigmafit they follow the observed scatter instead, but never fall below the
     // assumed error of the measurement.
     const double scale = std::max(1.0, r.sigmaFit);
     std::string out = "#\\#CIF_1.1\n";
-    out += std::string(OriginMark(Document::Cif)) + " from " + Printable(f.file) + "\n";
-    out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
+    if (arrays) {
+        // Not zantrel-cli's mark: the command line did not write this file and may not replace it.
+        out += "# Lattice parameters refined by the zantrel Python module from reflections given as arrays\n";
+        out += "# (zantrel.refine: no data file, no report), sample title: " + Printable(r.title) + "\n";
+    } else {
+        out += std::string(OriginMark(Document::Cif)) + " from " + Printable(f.file) + "\n";
+        out += "# (report " + Printable(f.report) + "), sample title: " + Printable(r.title) + "\n";
+    }
     if (r.settings.weighting.IsDefault()) {
         out += "# The standard uncertainties are the report's sigmas, which assume sigma(2theta) =\n";
         out += "# 0.005 deg for every observation, multiplied by max(1, sigmafit) = " + FixedText(scale, 4) +
@@ -160,7 +168,7 @@ std::string CifText(const FileResult& f) {
                ValueWithSu(z->value, z->sigma * scale) +
                (z->quantity == Quantity::TwoTheta ? " deg 2theta" : " keV") + ".\n";
     out += "\ndata_" + BlockName(f.report) + "\n";
-    Item(out, "_computing_cell_refinement", "zantrel-cli");
+    Item(out, "_computing_cell_refinement", arrays ? "'zantrel Python module'" : "zantrel-cli");
     Item(out, "_space_group_crystal_system", SystemName(r.systemRefined));
     for (std::size_t i = 0; i < 6; ++i)
         Item(out, CellTags[i], r.cell[i].sigma ? ValueWithSu(r.cell[i].value, *r.cell[i].sigma * scale)
@@ -195,5 +203,11 @@ std::string CifText(const FileResult& f) {
     }
     return out;
 }
+
+}  // namespace
+
+std::string CifText(const FileResult& f) { return Cif(f, false); }
+
+std::string ArraysCifText(const FileResult& f) { return Cif(f, true); }
 
 }  // namespace zantrel

@@ -54,6 +54,9 @@ std::string StatusText(const FileResult& result);
 std::string SummaryCsv(const std::vector<FileResult>& results, const std::vector<std::string>& calibrants = {});
 std::string CsvField(const std::string& text);
 std::string CifText(const FileResult& result);
+// The CIF of reflections handed to the Python module as arrays: the same block, whose
+// head says so and carries no mark of zantrel-cli.
+std::string ArraysCifText(const FileResult& result);
 // value(su) in the notation of the IUCr: the s.u. with two digits when they are 19
 // or less, else one, and the value rounded to the same decimal place.
 std::string ValueWithSu(double value, double su);

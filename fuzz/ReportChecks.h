@@ -86,7 +86,7 @@ inline bool KnownFirstLine(std::string_view line) {
     for (std::string_view known :
          {Msg::FileNotFound, Msg::PathNotFound, Msg::AccessDenied, Msg::DiskFull,
           Msg::InvalidNumericInput, Msg::ReadBeyondEnd, Msg::InvalidOperation, Msg::DivisionByZero,
-          Msg::Overflow})
+          Msg::Overflow, Msg::ImpossibleCell, Msg::MisleadingHeader})
         if (line == known) return true;
     for (std::string_view known : {"The refinement did not converge",
                                    "The linear regression did not converge",

@@ -159,7 +159,12 @@ RefinementSettings SettingsFrom(const SettingArguments& a) {
     s.data = QuantityArgument(a.data, "data", false);
     s.minimised = QuantityArgument(a.minimise, "minimise", true);
     s.wavelength = FiniteArgument(a.wavelength, "wavelength");
+    if (!(s.wavelength > 0))
+        throw py::value_error("wavelength must be positive, not " + py::repr(a.wavelength).cast<std::string>());
     s.beam2Theta = FiniteArgument(a.beam2Theta, "beam_2theta");
+    if (!(s.beam2Theta > 0 && s.beam2Theta < 180))
+        throw py::value_error("beam_2theta must lie between 0 and 180 degrees, not " +
+                              py::repr(a.beam2Theta).cast<std::string>());
     s.zeroShift = SwitchArgument(a.zeroShift, "zero_shift");
     s.fullDiagnostics = SwitchArgument(a.fullDiagnostics, "full_diagnostics");
     return s;

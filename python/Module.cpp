@@ -22,18 +22,30 @@ struct FailedRun : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The name prefixes the message as the command line prints it, "FILE: " and the
-// two lines of the error. A halted run has no cell, so it fails here too.
+// The name prefixes the message as the command line prints it, "FILE: ", the
+// explanation, and the system's fault text on the last line. A halted run has no
+// cell, so it fails here too.
 Run Finish(FileResult record) {
     const Results& r = record.results;
     if (r.halted)
-        throw FailedRun(record.file + ": " + Msg::NotEnoughData + "\nin " + record.file + ": " +
-                        std::to_string(r.obsCount) + " reflections are too few to refine a " +
-                        SystemName(r.systemRefined) + " cell");
+        throw FailedRun(record.file + ": in " + record.file + ": " + std::to_string(r.obsCount) +
+                        " reflections are too few to refine a " + SystemName(r.systemRefined) + " cell\n" +
+                        Msg::NotEnoughData);
     record.status = RunStatus::Ok;
     record.refined = true;
     record.flaggedCount = r.diagnostics.FlaggedCount();
     return Run{std::move(record), std::nullopt};
+}
+
+// Each header warning as a zantrel.HeaderWarning, "FILE: line 2, column 3: ...". Where
+// a filter turns warnings into errors the first one raises.
+void WarnOfHeader(const std::string& file, const std::vector<HeaderWarning>& warnings) {
+    if (warnings.empty()) return;
+    py::object category = py::module_::import("zantrel").attr("HeaderWarning");
+    for (const HeaderWarning& w : warnings) {
+        const std::string text = file + ": " + WarningText(w);
+        if (PyErr_WarnEx(category.ptr(), text.c_str(), 1) != 0) throw py::error_already_set();
+    }
 }
 
 // Runs the core without the GIL: only C++ values cross into it. In extended precision
@@ -47,8 +59,11 @@ Run RefineUnlocked(FileResult& record, RunRequest request) {
         record.results = std::move(reply.results);
         record.path = std::move(reply.path);
     } catch (const RunError& e) {
-        throw FailedRun(record.file + ": " + e.what());
+        // The warnings come first: they often say why the run failed.
+        WarnOfHeader(record.file, e.headerWarnings);
+        throw FailedRun(record.file + ": " + ExplanationFirst(e.what(), record.file));
     }
+    WarnOfHeader(record.file, record.results.headerWarnings);
     Run run = Finish(std::move(record));
     request.report = ReportTarget::None;
     run.request = std::move(request);
@@ -67,7 +82,9 @@ Run Refine(py::handle hkl, py::handle values, py::handle system, py::handle data
     request.report = ReportTarget::None;
     ApplyObservations({exclude, sigma2Theta, sigmaDRelative, sigmaEnergyRelative}, request);
     if (!sigmas.is_none()) UseSigmaColumn(request);
-    return RefineUnlocked(record, std::move(request));
+    Run run = RefineUnlocked(record, std::move(request));
+    run.fromArrays = true;
+    return run;
 }
 
 Run RefineFilePath(py::handle path, py::handle system, py::handle data, py::handle wavelength, py::handle beam2Theta,
@@ -119,8 +136,9 @@ sigmas   (n,) sigma of each value, in its quantity, to weight by instead.
 The names and defaults are those of zantrel-cli's options. The run is the one
 zantrel-cli makes of a data file holding the same reflections.
 
-Raises ValueError or TypeError for a bad argument (the message names it), and
-zantrel.RefinementError when the run fails or has too few reflections.
+Raises ValueError or TypeError for a bad argument (the message names it): a
+wavelength of 0 or below, a beam_2theta outside 0..180, an unknown name; and
+zantrel.RefinementError when the data cannot be refined or are too few.
 The GIL is released while the refinement runs.)";
 
 const char* const RefineFileDoc = R"(refine_file(path, *, system='triclinic', data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, report=None, exclude=None, sigma_2theta=None, sigma_d_relative=None, sigma_energy_relative=None, sigma_column=False) -> Result
@@ -132,9 +150,11 @@ report   None: no report is written; a path: the report is written there
          (the refined text is also Result.report either way).
 sigma_column  weight by the sigma that follows each value on its line.
 
-The other arguments are those of refine. Raises zantrel.RefinementError with
-zantrel-cli's message ("FILE: error" and, on a second line, where) when the
-file cannot be read or refined. The GIL is released while the refinement runs.)";
+The other arguments are those of refine. A title or header line that probably
+does not say what was meant gives a zantrel.HeaderWarning (the file is read as
+it stands). Raises ValueError or TypeError for a bad argument, and
+zantrel.RefinementError with zantrel-cli's message ("FILE: " the explanation,
+and on the last line the fault) when the file cannot be read or refined. The GIL is released while the refinement runs.)";
 
 }  // namespace
 
@@ -148,7 +168,14 @@ PYBIND11_MODULE(zantrel, module) {
     options.disable_function_signatures();  // the docstrings give them, with the defaults as the CLI's
     py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
     module.attr("RefinementError").attr("__doc__") =
-        "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
+        "A run that failed on its data: the message is zantrel-cli's, 'FILE: ' the explanation, and the "
+        "fault on the last line.";
+    module.attr("HeaderWarning") = py::reinterpret_steal<py::object>(PyErr_NewExceptionWithDoc(
+        "zantrel.HeaderWarning",
+        "A data file's title or header line probably does not say what was meant (a data word in capitals, a "
+        "tab, two blanks before the zero-shift flag, ...): 'FILE: line L, column C: why'. The file was read as "
+        "it stands.",
+        PyExc_UserWarning, nullptr));
     module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     BindEos(module);

@@ -193,8 +193,11 @@ void BindResult(py::module_& module) {
                                "The report's text, as written to a report file (lines end in CR LF).")
         .def("to_json", [](const Run& x) { return Decoded(JsonText(x.record), "utf-8"); },
              "The JSON document that zantrel-cli --json writes.")
-        .def("to_cif", [](const Run& x) { return Decoded(CifText(x.record), "utf-8"); },
-             "The CIF block that zantrel-cli --cif writes.")
+        .def("to_cif",
+             [](const Run& x) {
+                 return Decoded(x.fromArrays ? ArraysCifText(x.record) : CifText(x.record), "utf-8");
+             },
+             "The CIF block that zantrel-cli --cif writes; from zantrel.refine's arrays its head says so.")
         .def("__repr__", &Repr);
 }
 

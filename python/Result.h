@@ -16,6 +16,7 @@ struct Run {
     FileResult record;
     // What made it, for compare_without_flagged; without a report.
     std::optional<RunRequest> request;
+    bool fromArrays = false;  // zantrel.refine's reflections, not a data file
 };
 
 // Adds Result and the named tuples its attributes return (Cell, Estimate, ZeroShift).

@@ -18,6 +18,7 @@ PathArg = Union[str, bytes, os.PathLike]
 
 __version__: str
 class RefinementError(RuntimeError): ...
+class HeaderWarning(UserWarning): ...
 
 class Cell(NamedTuple):
     a: Optional[float]

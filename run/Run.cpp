@@ -7,6 +7,7 @@
 #include "engine/Margins.h"
 #include "export/Report.h"
 #include "export/ReportFile.h"
+#include "run/ImpossibleCell.h"
 
 namespace zantrel {
 
@@ -58,12 +59,29 @@ Refined Refine(const RunRequest& request, TextReader data, bool formatReport, Ru
     return RefineWith<long double>(request, std::move(data), nullptr, formatReport);
 }
 
-}  // namespace
+// The title line and the line after it, for the header check; the reader is left at the start.
+struct FirstLines {
+    std::string title, second;
+};
 
-RunReply RunRefinement(const RunRequest& request) {
-    TextReader data;
-    if (request.dataBytes) data = TextReader(request.dataName, *request.dataBytes);
-    else data.Open(request.dataPath);
+FirstLines ReadFirstLines(TextReader& data) {
+    FirstLines lines;
+    lines.title = data.ReadRestOfLine();
+    data.SkipLineEnd();
+    lines.second = data.ReadRestOfLine();
+    data.Rewind();
+    return lines;
+}
+
+// The run of data whose first lines have been checked: refused for its header's
+// warnings when strict, and for a refined cell that no crystal has.
+RunReply RunChecked(const RunRequest& request, TextReader data, const std::string& headerDataWord,
+                    const std::vector<HeaderWarning>& warnings) {
+    if (request.strictHeader && !warnings.empty()) {
+        std::string where;
+        for (const HeaderWarning& w : warnings) where += (where.empty() ? "in " : "\nin ") + data.Name() + ", " + WarningText(w);
+        Fail(Msg::MisleadingHeader, where);
+    }
     ReportFile file;
     if (request.report == ReportTarget::File) {
         // The data file exists (it has been read); a report path that names a file is
@@ -76,6 +94,8 @@ RunReply RunRefinement(const RunRequest& request) {
     }
     RunReply reply;
     Refined run = Refine(request, std::move(data), request.report != ReportTarget::None, reply.path);
+    RefuseImpossibleCell(run.results, headerDataWord);
+    run.results.headerWarnings = warnings;
     if (request.report == ReportTarget::File) {
         file.WriteBytes(run.report);
         file.Commit();
@@ -85,6 +105,22 @@ RunReply RunRefinement(const RunRequest& request) {
     reply.results = std::move(run.results);
     reply.settingsInForce = run.settingsInForce;
     return reply;
+}
+
+}  // namespace
+
+RunReply RunRefinement(const RunRequest& request) {
+    TextReader data;
+    if (request.dataBytes) data = TextReader(request.dataName, *request.dataBytes);
+    else data.Open(request.dataPath);
+    const FirstLines lines = ReadFirstLines(data);
+    const std::vector<HeaderWarning> warnings = CheckHeader(lines.title, lines.second);
+    try {
+        return RunChecked(request, std::move(data), HeaderDataWord(lines.title, lines.second), warnings);
+    } catch (RunError& e) {
+        e.headerWarnings = warnings;
+        throw;
+    }
 }
 
 RunRequest FileRequest(const RefinementSettings& settings, const std::string& dataPath, Precision precision) {

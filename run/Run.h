@@ -38,6 +38,9 @@ struct RunRequest {
     // Reflection lines left out of the fit, as if the data file did not have them; every
     // one must name a reflection of the data.
     Exclusions exclude;
+    // The data file's header warnings (Results::headerWarnings) end the run before its
+    // report is written, as an error.
+    bool strictHeader = false;
 };
 
 // Which path made the run, and why the fast one was not kept.

@@ -20,6 +20,7 @@
 #include "export/ReportFile.h"
 #include "ui/ProgramIcon.h"
 #include "ui/RadioGroup.h"
+#include "ui/HeaderWarningsView.h"
 #include "ui/Textw.h"
 
 namespace zantrel {
@@ -392,6 +393,8 @@ void TMainForm::RunChosenFile() {
                 if (int(Settings.system) < 1 || int(Settings.system) > 6) Settings.system = kept;
             }
             headerRead_ = e.headerLine;
+            // Often the reason for the failure, so shown beside its message.
+            ShowHeaderWarnings(e.headerWarnings);
             throw;
         }
     }();
@@ -417,6 +420,7 @@ void TMainForm::ShowRunReport(const QString& reportPath, const Results& results,
 
     if (!textWForm_) {
         if (!writeError.isEmpty()) throw FileError(writeError);
+        ShowHeaderWarnings(results.headerWarnings);
         return;
     }
     if (writeError.isEmpty()) {
@@ -433,9 +437,18 @@ void TMainForm::ShowRunReport(const QString& reportPath, const Results& results,
     textWForm_->show();
     textWForm_->ShowResults(results, QFileInfo(OpenDialog1.FileName).fileName());
     textWForm_->raise();
+    ShowHeaderWarnings(results.headerWarnings);
     if (!writeError.isEmpty())
         platform_.ShowError(this, tr("%1\nThe report is shown unsaved: save it elsewhere with File > Save As.")
                                       .arg(writeError));
+}
+
+void TMainForm::ShowHeaderWarnings(const std::vector<HeaderWarning>& warnings) {
+    if (!headerWarnings_) {
+        if (warnings.empty()) return;
+        headerWarnings_ = new THeaderWarningsView(this);
+    }
+    headerWarnings_->ShowWarnings(QFileInfo(OpenDialog1.FileName).fileName(), warnings, textWForm_);
 }
 
 void TMainForm::ShowSettingsInForce(const RefinementSettings& before) {

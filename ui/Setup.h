@@ -21,6 +21,7 @@ class QRadioButton;
 
 namespace zantrel {
 
+class THeaderWarningsView;
 class TRadioGroup;
 class TTextWForm;
 
@@ -126,6 +127,9 @@ private:
     std::optional<Results> lastRun_;
     // A run of the chosen file, its failure shown, the settings label updated.
     void RunAndShow();
+    // The last run's header warnings, beside the report; made at the first run.
+    THeaderWarningsView* headerWarnings_ = nullptr;
+    void ShowHeaderWarnings(const std::vector<HeaderWarning>& warnings);
 };
 
 }  // namespace zantrel

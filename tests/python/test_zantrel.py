@@ -6,6 +6,7 @@ Run by ctest with PYTHONPATH at the built module, ZANTREL_CLI and ZANTREL_EXAMPL
 import concurrent.futures
 import json
 import os
+import warnings
 import pathlib
 import shutil
 import subprocess
@@ -89,6 +90,9 @@ SILICON = dict(hkl=[[1, 1, 1], [2, 2, 0], [3, 1, 1], [4, 0, 0]], values=[28.44, 
     (dict(data="q"), ValueError, "data"),
     (dict(minimise="chi"), ValueError, "minimise"),
     (dict(wavelength=float("nan")), ValueError, "wavelength"),
+    (dict(wavelength=0.0), ValueError, "wavelength"),
+    (dict(wavelength=-1.54, data="d"), ValueError, "wavelength"),
+    (dict(beam_2theta=180.0), ValueError, "beam_2theta"),
     (dict(beam_2theta="10"), TypeError, "beam_2theta"),
     (dict(zero_shift="no"), TypeError, "zero_shift"),
     (dict(full_diagnostics=1), TypeError, "full_diagnostics"),
@@ -124,8 +128,31 @@ def test_a_data_error_raises_the_command_lines_message(tmp_path, monkeypatch):
     assert str(raised.value) + "\n" == cli.stderr
 
 
+def test_misleading_headers_warn_and_impossible_cells_fail(tmp_path):
+    si = (EXAMPLES / "silicon_2theta.dat").read_bytes()
+    (tmp_path / "caps.dat").write_bytes(si.replace(b"\n1 tt ", b"\n1 Tt ", 1))
+    with pytest.warns(zantrel.HeaderWarning, match=r"caps.dat: line 2, column 3: the data word 'Tt'"):
+        caps = zantrel.refine_file(tmp_path / "caps.dat")
+    assert issubclass(zantrel.HeaderWarning, UserWarning) and caps.cell.a > 100  # read as d, as stored files rely on
+    lab6 = (EXAMPLES / "lab6_2theta_zeroshift.dat").read_bytes()
+    (tmp_path / "lab6.dat").write_bytes(lab6.replace(b"\n1 tt ", b"\n1 Tt ", 1))
+    with pytest.warns(zantrel.HeaderWarning), pytest.raises(zantrel.RefinementError) as raised:
+        zantrel.refine_file(tmp_path / "lab6.dat")
+    # The explanation first, the fault on the last line.
+    assert "the refined a is -142.1" in str(raised.value) and "2-theta?" in str(raised.value)
+    assert str(raised.value).endswith("\nThe refined cell is impossible")
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        zantrel.refine_file(EXAMPLES / "silicon_2theta.dat")  # a sound header warns of nothing
+
+
+def test_the_cif_of_arrays_says_how_it_was_made():
+    cif = zantrel.refine(**SILICON, system="cubic").to_cif()
+    assert "zantrel-cli" not in cif and "from reflections given as arrays" in cif
+
+
 def test_missing_file_and_too_few_reflections_raise_refinement_error():
-    with pytest.raises(zantrel.RefinementError, match="^nowhere.dat: File not found\n"):
+    with pytest.raises(zantrel.RefinementError, match="^nowhere.dat: File not found$"):
         zantrel.refine_file("nowhere.dat")
     with pytest.raises(zantrel.RefinementError, match="not enough data points"):
         zantrel.refine_file(EXAMPLES / "silicon_too_few.dat")

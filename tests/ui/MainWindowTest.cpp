@@ -20,6 +20,7 @@
 #include "tests/ui/UiTests.h"
 #include "ui/LeaveOutDialog.h"
 #include "ui/RadioGroup.h"
+#include "ui/HeaderWarningsView.h"
 #include "ui/Setup.h"
 #include "ui/Textw.h"
 
@@ -214,6 +215,33 @@ private slots:
         QVERIFY(form->Settings.minimised == Quantity::D);
         QCOMPARE(form->RadioGroupMin->ItemIndex(), 0);
         QVERIFY(form->LabelSettings->text().isEmpty());
+    }
+
+    // A misleading header is read as it stands; its warnings stand beside the report,
+    // also after a run it made fail, and go with the next sound file.
+    void headerWarningsShowBesideTheReport() {
+        const QString caps = dir->filePath("caps.dat");
+        WriteBytes(caps, QByteArray("Silicon*\r\n1 Tt 1.540593 tt n\r\n") + SiliconReflections);
+        const QString noStar = dir->filePath("nostar.dat");
+        WriteBytes(noStar, QByteArray("Silicon\r\n1 tt 1.540593 tt n\r\n") + SiliconReflections);
+        platform->OpenAnswers << caps << noStar << WriteSilicon("sound.dat");
+
+        form->ButtonRun->click();
+        QVERIFY(platform->Errors.isEmpty());
+        auto* view = form->findChild<THeaderWarningsView*>();
+        QVERIFY(view && view->isVisible());
+        QVERIFY2(view->MemoWarnings->toPlainText().startsWith("line 2, column 3: the data word 'Tt'"),
+                 qPrintable(view->MemoWarnings->toPlainText()));
+        QVERIFY(textForm->isVisible());
+
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors.size(), 1);
+        QVERIFY(platform->Errors[0].startsWith("Invalid numeric input\n"));  // the message box's text as before
+        QVERIFY(view->isVisible() && view->MemoWarnings->toPlainText().contains("looks like a header line"));
+
+        form->ButtonRun->click();
+        QCOMPARE(platform->Errors.size(), 1);
+        QVERIFY(!view->isVisible());
     }
 
     // Its report would replace it: the file is not run, and the message says what to do.
