@@ -6,31 +6,14 @@
 #include "python/Arguments.h"
 #include "python/Eos.h"
 #include "python/Result.h"
+#include "python/Files.h"
+#include "python/Runs.h"
 
 namespace py = pybind11;
 using namespace zantrel;
 using namespace zantrel::python;
 
 namespace {
-
-// A failed run as Python sees it: zantrel.RefinementError.
-struct FailedRun : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// The name prefixes the message as the command line prints it, "FILE: " and the
-// two lines of the error. A halted run has no cell, so it fails here too.
-Run Finish(FileResult record) {
-    const Results& r = record.results;
-    if (r.halted)
-        throw FailedRun(record.file + ": " + Msg::NotEnoughData + "\nin " + record.file + ": " +
-                        std::to_string(r.obsCount) + " reflections are too few to refine a " +
-                        SystemName(r.systemRefined) + " cell");
-    record.status = RunStatus::Ok;
-    record.refined = true;
-    record.flaggedCount = r.diagnostics.FlaggedCount();
-    return Run{std::move(record)};
-}
 
 // Runs the core without the GIL: only C++ values cross into it. In extended precision
 // only: a Result hands out every double to its last bit and formats its CIF on demand,
@@ -114,7 +97,8 @@ file cannot be read or refined. The GIL is released while the refinement runs.)"
 
 }  // namespace
 
-PYBIND11_MODULE(zantrel, module) {
+// The compiled part of the package zantrel, whose __init__ hands out all it defines.
+PYBIND11_MODULE(_zantrel, module) {
     module.doc() =
         "Refinement of lattice parameters from indexed powder-diffraction peaks (d spacings, "
         "2-theta or energies).\n\nrefine(hkl, values, system=...) refines arrays, refine_file(path) a "
@@ -125,9 +109,11 @@ PYBIND11_MODULE(zantrel, module) {
     py::register_exception<FailedRun>(module, "RefinementError", PyExc_RuntimeError);
     module.attr("RefinementError").attr("__doc__") =
         "A run that failed: the message is zantrel-cli's, 'FILE: error' and where on a second line.";
+    module.attr("RefinementError").attr("__module__") = "zantrel";
     module.attr("__version__") = ZANTREL_VERSION;
     BindResult(module);
     BindEos(module);
+    BindFiles(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,
