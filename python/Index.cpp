@@ -18,7 +18,7 @@ namespace {
 using namespace zantrel::indexing;
 
 [[noreturn]] void Refuse(const std::string& message) {
-    PyErr_SetString(py::module_::import("zantrel").attr("RefinementError").ptr(), message.c_str());
+    PyErr_SetString(py::module_::import("zantrel._zantrel").attr("RefinementError").ptr(), message.c_str());
     throw py::error_already_set();
 }
 

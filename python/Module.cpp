@@ -10,6 +10,8 @@
 #include "python/Observations.h"
 #include "python/Index.h"
 #include "python/Result.h"
+#include "python/Files.h"
+#include "python/Runs.h"
 
 namespace py = pybind11;
 using namespace zantrel;
@@ -17,31 +19,11 @@ using namespace zantrel::python;
 
 namespace {
 
-// A failed run as Python sees it: zantrel.RefinementError.
-struct FailedRun : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// The name prefixes the message as the command line prints it, "FILE: ", the
-// explanation, and the system's fault text on the last line. A halted run has no
-// cell, so it fails here too.
-Run Finish(FileResult record) {
-    const Results& r = record.results;
-    if (r.halted)
-        throw FailedRun(record.file + ": in " + record.file + ": " + std::to_string(r.obsCount) +
-                        " reflections are too few to refine a " + SystemName(r.systemRefined) + " cell\n" +
-                        Msg::NotEnoughData);
-    record.status = RunStatus::Ok;
-    record.refined = true;
-    record.flaggedCount = r.diagnostics.FlaggedCount();
-    return Run{std::move(record), std::nullopt};
-}
-
 // Each header warning as a zantrel.HeaderWarning, "FILE: line 2, column 3: ...". Where
 // a filter turns warnings into errors the first one raises.
 void WarnOfHeader(const std::string& file, const std::vector<HeaderWarning>& warnings) {
     if (warnings.empty()) return;
-    py::object category = py::module_::import("zantrel").attr("HeaderWarning");
+    py::object category = py::module_::import("zantrel._zantrel").attr("HeaderWarning");
     for (const HeaderWarning& w : warnings) {
         const std::string text = file + ": " + WarningText(w);
         if (PyErr_WarnEx(category.ptr(), text.c_str(), 1) != 0) throw py::error_already_set();
@@ -158,7 +140,8 @@ and on the last line the fault) when the file cannot be read or refined. The GIL
 
 }  // namespace
 
-PYBIND11_MODULE(zantrel, module) {
+// The compiled part of the package zantrel, whose __init__ hands out all it defines.
+PYBIND11_MODULE(_zantrel, module) {
     module.doc() =
         "Refinement of lattice parameters from indexed powder-diffraction peaks (d spacings, "
         "2-theta or energies).\n\nrefine(hkl, values, system=...) refines arrays, refine_file(path) a "
@@ -170,6 +153,7 @@ PYBIND11_MODULE(zantrel, module) {
     module.attr("RefinementError").attr("__doc__") =
         "A run that failed on its data: the message is zantrel-cli's, 'FILE: ' the explanation, and the "
         "fault on the last line.";
+    module.attr("RefinementError").attr("__module__") = "zantrel";
     module.attr("HeaderWarning") = py::reinterpret_steal<py::object>(PyErr_NewExceptionWithDoc(
         "zantrel.HeaderWarning",
         "A data file's title or header line probably does not say what was meant (a data word in capitals, a "
@@ -180,6 +164,7 @@ PYBIND11_MODULE(zantrel, module) {
     BindResult(module);
     BindEos(module);
     BindIndex(module);
+    BindFiles(module);
     const RefinementSettings d;
     module.def("refine", &Refine, RefineDoc, py::arg("hkl"), py::arg("values"), py::kw_only(), py::arg("system"),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength,

@@ -7,6 +7,7 @@
 
 #include "export/Format.h"
 #include "export/Report.h"
+#include "python/ResultState.h"
 
 namespace zantrel::python {
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr double NotAvailable = std::numeric_limits<double>::quiet_NaN();
 
-py::object Module() { return py::module_::import("zantrel"); }
+py::object Module() { return py::module_::import("zantrel._zantrel"); }
 
 const Results& Of(const Run& run) { return run.record.results; }
 
@@ -41,7 +42,7 @@ py::object CellTuple(const Results& r) {
 }
 
 py::object SigmaTuple(const Results& r) {
-    return Module().attr("Cell")(Optional(r.cell[0].sigma), Optional(r.cell[1].sigma), Optional(r.cell[2].sigma),
+    return Module().attr("Sigmas")(Optional(r.cell[0].sigma), Optional(r.cell[1].sigma), Optional(r.cell[2].sigma),
                                  Optional(r.cell[3].sigma), Optional(r.cell[4].sigma), Optional(r.cell[5].sigma),
                                  r.volume.sigma);
 }
@@ -119,32 +120,84 @@ py::str Decoded(const std::string& bytes, const char* encoding) {
     return py::bytes(bytes).attr("decode")(encoding, "replace");
 }
 
+// zantrel.Result('silicon.dat', cubic, a=5.431066(55), volume=160.1958(49)): the free
+// parameters and the volume, each with its standard error as a CIF writes them.
 std::string Repr(const Run& run) {
     const Results& r = Of(run);
-    std::string text = "<zantrel.Result " + std::string(SystemName(r.systemRefined));
-    for (const RefinedParameter& q : r.parameters) text += " " + q.label + "=" + FormatShortest(double(q.estimate.value));
-    return text + ">";
+    std::string text = "<zantrel.Result " + py::repr(py::str(Decoded(run.record.file, "utf-8"))).cast<std::string>() +
+                       " " + SystemName(r.systemRefined);
+    for (const RefinedParameter& q : r.parameters)
+        text += " " + q.label + "=" + ValueWithSu(double(q.estimate.value), double(q.estimate.sigma));
+    return text + " volume=" + ValueWithSu(double(r.volume.value), double(r.volume.sigma)) + ">";
+}
+
+// The columns of zantrel-cli's summary that hold numbers, by kind; the others are text.
+bool IsCount(const std::string& column) { return column == "n_reflections" || column == "n_flagged"; }
+bool IsText(const std::string& column) {
+    for (const char* name : {"file", "system", "system_requested", "refinement_steps", "path", "fallback_reason", "status"})
+        if (column == name) return true;
+    return false;
+}
+
+// The run's row of zantrel-cli's summary as one flat dict, the CSV's names for keys:
+// numbers as int or float (the CSV's shortest decimals read back to the same doubles),
+// an empty field as None.
+py::dict Row(const Run& run) {
+    const std::string csv = SummaryCsv({run.record});
+    py::object text = py::bytes(csv).attr("decode")("utf-8", "surrogateescape");
+    py::list lines = py::module_::import("csv").attr("reader")(text.attr("splitlines")());
+    py::dict row;
+    py::list names = lines[0], fields = lines[1];
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = names[i].cast<std::string>();
+        py::str field = fields[i];
+        if (py::len(field) == 0) row[names[i]] = py::none();
+        else if (IsText(name)) row[names[i]] = field;
+        else if (IsCount(name)) row[names[i]] = py::int_(field);
+        else row[names[i]] = py::float_(field);
+    }
+    return row;
+}
+
+py::bytes State(const Run& run) { return py::bytes(StateBytes(run)); }
+
+Run FromState(const py::bytes& state) {
+    try {
+        return RunFromState(std::string_view(state));
+    } catch (const StateError& e) {
+        throw py::value_error(e.what());
+    }
 }
 
 }  // namespace
 
 void BindResult(py::module_& module) {
     py::object namedtuple = py::module_::import("collections").attr("namedtuple");
-    module.attr("Cell") = namedtuple("Cell", "a b c alpha beta gamma volume");
-    module.attr("Cell").attr("__doc__") =
-        "Lengths in angstrom, angles in degrees, volume in cubic angstrom. As sigmas, an angle "
-        "fixed by symmetry is None.";
-    module.attr("Estimate") = namedtuple("Estimate", "value sigma");
-    module.attr("ZeroShift") = namedtuple("ZeroShift", "value sigma applied");
+    // Named after the package, where pickle finds them again.
+    const auto named = [&namedtuple](const char* name, const char* fields) {
+        return namedtuple(name, fields, py::arg("module") = "zantrel");
+    };
+    module.attr("Cell") = named("Cell", "a b c alpha beta gamma volume");
+    module.attr("Cell").attr("__doc__") = "Lengths in angstrom, angles in degrees, volume in cubic angstrom.";
+    module.attr("Sigmas") = named("Sigmas", "a b c alpha beta gamma volume");
+    module.attr("Sigmas").attr("__doc__") =
+        "The standard errors of a Cell, in its units; None for an angle fixed by symmetry.";
+    module.attr("Estimate") = named("Estimate", "value sigma");
+    module.attr("ZeroShift") = named("ZeroShift", "value sigma applied");
     module.attr("ZeroShift").attr("__doc__") =
         "The zero-shift correction (2-theta in degrees or energy in keV) and its sigma; applied "
         "when it exceeds its sigma and the observations were corrected by it.";
 
-    py::class_<Run>(module, "Result", "The results of one refinement; made by refine and refine_file.")
+    py::class_<Run> result(module, "Result",
+                           "The results of one refinement; made by refine, refine_file and refine_files. "
+                           "A value: pickle and copy keep every member to its last bit, and == compares them all.");
+    result.attr("__module__") = "zantrel";
+    result
         .def_property_readonly("cell", [](const Run& x) { return CellTuple(Of(x)); },
                                "Cell(a, b, c, alpha, beta, gamma, volume) as refined.")
         .def_property_readonly("sigmas", [](const Run& x) { return SigmaTuple(Of(x)); },
-                               "The standard errors as a Cell; None for an angle fixed by symmetry.")
+                               "Sigmas(a, b, c, alpha, beta, gamma, volume): the standard errors; None for an "
+                               "angle fixed by symmetry.")
         .def_property_readonly("parameters", [](const Run& x) { return Estimates(Of(x).parameters); },
                                "The refined parameters by label ('a', 'c', 'beta', ...): Estimate(value, sigma).")
         .def_property_readonly("reciprocal_cell", [](const Run& x) { return Estimates(Of(x).reciprocal); },
@@ -198,7 +251,22 @@ void BindResult(py::module_& module) {
                  return Decoded(x.fromArrays ? ArraysCifText(x.record) : CifText(x.record), "utf-8");
              },
              "The CIF block that zantrel-cli --cif writes; from zantrel.refine's arrays its head says so.")
-        .def("__repr__", &Repr);
+        .def("to_dict", [](const Run& x) { return py::module_::import("json").attr("loads")(JsonText(x.record)); },
+             "The JSON document of to_json() as Python values: dicts, lists, numbers, str, None.")
+        .def("as_row", &Row,
+             "One flat dict, the run's row of zantrel-cli --summary with its column names: file, system, "
+             "n_reflections, a, sigma_a, ... volume, sigma_volume, zero_shift, sigma_zero_shift, sigmafit, "
+             "n_flagged, system_requested, refinement_steps, path, fallback_reason, status; None for an empty "
+             "field. pandas.DataFrame([r.as_row() for r in results]) is the series' table.")
+        .def("__repr__", &Repr)
+        .def("__eq__", [](const Run& x, py::handle other) -> py::object {
+            if (!py::isinstance<Run>(other)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            return py::bool_(StateBytes(x) == StateBytes(other.cast<const Run&>()));
+        })
+        .def("__hash__", [](const Run& x) { return py::hash(State(x)); })
+        .def("__copy__", [](const Run& x) { return x; })
+        .def("__deepcopy__", [](const Run& x, py::handle) { return x; }, py::arg("memo"))
+        .def(py::pickle(&State, &FromState));
 }
 
 }  // namespace zantrel::python

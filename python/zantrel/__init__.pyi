@@ -1,29 +1,45 @@
 """Refinement of lattice parameters from indexed powder-diffraction peaks."""
 
 import os
-from typing import Any, Dict, List, Literal, NamedTuple, Optional, Sequence, Union
+from typing import Any, Dict, Iterable, List, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
 
-SystemName = Union[
-    Literal["cubic", "tetragonal", "hexagonal", "orthorhombic", "monoclinic", "triclinic"],
-    Literal[1, 2, 3, 4, 5, 6],
-    str,
-    int,
-]
-DataKind = Literal["2theta", "d", "energy"]
-Minimised = Literal["2theta", "d", "energy", "q"]
-PathArg = Union[str, bytes, os.PathLike]
+from zantrel._types import CrystalSystem as CrystalSystem
+from zantrel._types import DataKind as DataKind
+from zantrel._types import EosForm as EosForm
+from zantrel._types import Minimised as Minimised
+from zantrel._types import PrecisionPath as PrecisionPath
+from zantrel._types import Reflections as Reflections
+from zantrel._types import Row as Row
+from zantrel._types import SystemName as SystemName
+
+PathArg = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
 
 __version__: str
+__all__: List[str]
+
 class RefinementError(RuntimeError): ...
 class HeaderWarning(UserWarning): ...
 
 class Cell(NamedTuple):
-    a: Optional[float]
-    b: Optional[float]
-    c: Optional[float]
+    """Lengths in angstrom, angles in degrees, volume in cubic angstrom."""
+
+    a: float
+    b: float
+    c: float
+    alpha: float
+    beta: float
+    gamma: float
+    volume: float
+
+class Sigmas(NamedTuple):
+    """The standard errors of a Cell; None for an angle fixed by symmetry."""
+
+    a: float
+    b: float
+    c: float
     alpha: Optional[float]
     beta: Optional[float]
     gamma: Optional[float]
@@ -45,11 +61,11 @@ class Result:
     @property
     def cell(self) -> Cell: ...
     @property
-    def sigmas(self) -> Cell: ...
+    def sigmas(self) -> Sigmas: ...
     @property
-    def parameters(self) -> dict[str, Estimate]: ...
+    def parameters(self) -> Dict[str, Estimate]: ...
     @property
-    def reciprocal_cell(self) -> dict[str, Estimate]: ...
+    def reciprocal_cell(self) -> Dict[str, Estimate]: ...
     @property
     def covariance(self) -> npt.NDArray[np.float64]: ...
     @property
@@ -61,25 +77,31 @@ class Result:
     @property
     def student_t(self) -> float: ...
     @property
-    def system(self) -> str: ...
+    def system(self) -> CrystalSystem: ...
     @property
-    def system_requested(self) -> str: ...
+    def system_requested(self) -> CrystalSystem: ...
     @property
     def title(self) -> str: ...
     @property
     def too_many_reflections(self) -> bool: ...
     @property
-    def reflections(self) -> dict[str, np.ndarray]: ...
+    def reflections(self) -> Reflections: ...
     @property
-    def diagnostics(self) -> dict[str, np.ndarray]: ...
+    def diagnostics(self) -> Dict[str, npt.NDArray[Any]]: ...
     @property
-    def path(self) -> Literal["double", "extended"]: ...
+    def path(self) -> PrecisionPath: ...
     @property
     def fallback_reason(self) -> Optional[str]: ...
     @property
     def report(self) -> str: ...
     def to_json(self) -> str: ...
     def to_cif(self) -> str: ...
+    def to_dict(self) -> Dict[str, Any]: ...
+    def as_row(self) -> Row: ...
+    def __eq__(self, other: object) -> bool: ...
+    def __hash__(self) -> int: ...
+    def __copy__(self) -> "Result": ...
+    def __deepcopy__(self, memo: Any) -> "Result": ...
 
 def refine(
     hkl: Union[npt.ArrayLike, Sequence[Sequence[int]]],
@@ -118,7 +140,21 @@ def refine_file(
     sigma_column: bool = False,
 ) -> Result: ...
 
+def refine_files(
+    paths: Iterable[PathArg],
+    *,
+    jobs: Optional[int] = None,
+    system: SystemName = "triclinic",
+    data: DataKind = "2theta",
+    wavelength: float = 1.540593,
+    beam_2theta: float = 10.0,
+    minimise: Minimised = "2theta",
+    zero_shift: bool = False,
+    full_diagnostics: bool = False,
+) -> List[Union[Result, RefinementError]]: ...
+
 def read_data(path: PathArg) -> Dict[str, Any]: ...
+
 def index(
     positions: npt.ArrayLike,
     *,
@@ -138,6 +174,7 @@ def index(
     intensities: Optional[npt.ArrayLike] = None,
     sigmas: Optional[npt.ArrayLike] = None,
 ) -> Dict[str, Any]: ...
+
 def index_file(
     path: PathArg,
     *,
@@ -175,6 +212,6 @@ def fit_eos(
     v: npt.ArrayLike,
     sigma_v: npt.ArrayLike,
     *,
-    form: Literal["bm2", "bm3", "bm4", "vinet"] = "bm3",
+    form: EosForm = "bm3",
     fix_v0: Optional[float] = None,
 ) -> Dict[str, Any]: ...
