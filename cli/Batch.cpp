@@ -70,9 +70,11 @@ FileResult RunFile(const Options& options, const std::string& file, bool keepRow
         r.status = r.results.halted ? RunStatus::Halted : RunStatus::Ok;
         if (options.cif) WriteOrRemove(r, out.cif, CifText);
 #ifdef ZANTREL_HAVE_PLOT
-        if (options.plot) WriteOrRemove(r, out.svg, [](const FileResult& f) {
-            return plot::ResultsSvg(f.results, f.file);
-        });
+        const plot::ImageSize png{QSize(options.plotWidth, options.plotHeight), options.plotDpi};
+        for (const PlotOutput& p : out.plots)
+            WriteOrRemove(r, p.path, [&](const FileResult& f) {
+                return plot::ResultsFile(f.results, f.file, plot::PlotFormatOf(p.format), png);
+            });
 #endif
         if (!options.calibrants.empty() && r.status == RunStatus::Ok)
             r.pressure = PressuresOfCell(r.results, options.calibrants, options.temperature, options.sigmaTemperature);

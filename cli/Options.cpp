@@ -12,6 +12,7 @@
 
 #include "cli/Calibrants.h"
 #include "cli/ObservationOptions.h"
+#include "cli/PlotOptions.h"
 #include "export/Format.h"
 
 namespace zantrel::cli {
@@ -78,7 +79,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
                    "write every output into DIR (created if missing) instead of beside the data "
                    "files, each named after its data file; a --summary without a folder goes there too");
     app.add_flag("--force", options.force,
-                 "replace a CIF, JSON, SVG or summary file of the same name that zantrel-cli did not write");
+                 "replace a CIF, JSON, SVG, PNG, PDF or summary file of the same name that zantrel-cli did not write");
     app.add_flag("--strict-header", options.strictHeader,
                  "fail a file, writing nothing for it, whose title or header line gives a warning "
                  "(a data word in capitals, a tab, two blanks before the flag, ...)");
@@ -98,14 +99,17 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.add_flag("--extended", options.extended,
                  "refine in extended precision only, without the checked double-precision path "
                  "(the reports are the same; ZANTREL_EXTENDED=1 does the same)");
+    PlotOptions plotOptions;
 #ifdef ZANTREL_HAVE_PLOT
-    app.add_flag("--plot", options.plot,
-                 "also draw the residual and influence plots beside each report (.svg), and with "
-                 "--summary the refined parameters across the files beside the table");
+    CLI::Option* plot = app.add_flag("--plot", options.plot,
+                                     "also draw the residual and influence plots beside each report (.svg, or "
+                                     "the --plot-format), and with --summary the refined parameters across the "
+                                     "files beside the table");
+    AddPlotOptions(app, plot, plotOptions, true);
 #else
     // Not offered, yet known: a script written for a build with the plots is told why
     // it cannot have them, not that the option does not exist.
-    app.add_flag("--plot", options.plot)->group("");
+    AddPlotOptions(app, app.add_flag("--plot", options.plot)->group(""), plotOptions, false);
 #endif
     std::string calibrants, scaleFile;
     std::optional<double> v0;
@@ -146,6 +150,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
 #endif
     try {
         ApplyObservationOptions(observations, options);
+        ApplyPlotOptions(plotOptions, options);
         if (!calibrants.empty()) options.calibrants = ResolveScales(SplitNames(calibrants), scaleFile, v0);
         else if (v0 || !scaleFile.empty()) throw std::runtime_error("--v0 and --scales go with --calibrant");
     } catch (const std::exception& e) {

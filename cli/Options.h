@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "eos/Scale.h"
+#include "export/Origin.h"
 #include "run/Run.h"
 
 namespace zantrel::cli {
@@ -23,8 +24,10 @@ struct Options {
     bool cif = false;     // a CIF block beside each report
     bool json = false;    // a JSON document beside each report
     bool extended = false;  // every run in extended precision, none checked in double
-    bool plot = false;    // an SVG of the residual and influence plots beside each report,
+    bool plot = false;    // the residual and influence plots beside each report,
                           // and of the series beside the summary table
+    std::vector<Document> plotFormats{Document::Svg};  // the plots' files: Svg, Png, Pdf, each once
+    int plotWidth = 1000, plotHeight = 720, plotDpi = 96;  // a PNG's pixels and resolution
     // --calibrant: the scales whose pressure each refined cell is given, resolved
     // (--scales, --v0 applied), at the temperature and its sigma (K).
     std::vector<eos::Scale> calibrants;

@@ -7,11 +7,24 @@
 #include <vector>
 
 #include "export/Origin.h"
+#include "cli/PlotOptions.h"
 #include "export/ReportFile.h"
 
 namespace zantrel::cli {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<PlotOutput> PlotsBeside(const Options& options, const std::string& path) {
+    std::vector<PlotOutput> plots;
+    if (options.plot)
+        for (const Document format : options.plotFormats)
+            plots.push_back({SiblingPath(path, "." + PlotExtension(format)), format});
+    return plots;
+}
+
+}  // namespace
 
 FileOutputs OutputsFor(const Options& options, const std::string& file) {
     FileOutputs out;
@@ -25,12 +38,12 @@ FileOutputs OutputsFor(const Options& options, const std::string& file) {
     }
     if (options.cif) out.cif = SiblingPath(out.report, ".cif");
     if (options.json) out.json = SiblingPath(out.report, ".json");
-    if (options.plot) out.svg = SiblingPath(out.report, ".svg");
+    out.plots = PlotsBeside(options, out.report);
     return out;
 }
 
-std::string SeriesPlotPath(const Options& options) {
-    return options.plot && !options.summary.empty() ? SiblingPath(options.summary, ".svg") : "";
+std::vector<PlotOutput> SeriesPlots(const Options& options) {
+    return options.summary.empty() ? std::vector<PlotOutput>() : PlotsBeside(options, options.summary);
 }
 
 namespace {
@@ -73,11 +86,10 @@ std::vector<Output> AllOutputs(const Options& options) {
         all.push_back({out.report, "the report of " + file, std::nullopt, file});
         if (!out.cif.empty()) all.push_back({out.cif, "the CIF of " + file, Document::Cif, {}});
         if (!out.json.empty()) all.push_back({out.json, "the JSON of " + file, Document::Json, {}});
-        if (!out.svg.empty()) all.push_back({out.svg, "the plots of " + file, Document::Svg, {}});
+        for (const PlotOutput& plot : out.plots) all.push_back({plot.path, "the plots of " + file, plot.format, {}});
     }
     if (!options.summary.empty()) all.push_back({options.summary, "the summary", Document::Summary, {}});
-    if (std::string series = SeriesPlotPath(options); !series.empty())
-        all.push_back({series, "the series plot", Document::Svg, {}});
+    for (const PlotOutput& plot : SeriesPlots(options)) all.push_back({plot.path, "the series plot", plot.format, {}});
     return all;
 }
 
@@ -98,7 +110,7 @@ std::string CheckOutputs(const Options& options) {
                    "; name the output otherwise, or write the outputs elsewhere with --output-dir";
         if (auto [at, added] = written.try_emplace(id, out.what); !added)
             return out.path + " would be both " + at->second + " and " + out.what +
-                   (out.path == options.summary || out.path == SeriesPlotPath(options)
+                   (out.path == options.summary || out.what == "the series plot"
                         ? "; name the summary otherwise"
                     : options.outputDir.empty() ? "; rename one of the data files"
                                                 : "; data files of the same name need output folders of their own");

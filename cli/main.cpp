@@ -98,18 +98,21 @@ private:
 };
 
 #ifdef ZANTREL_HAVE_PLOT
-// The refined parameters of the batch, beside its summary table.
-bool WriteSeriesPlot(const std::string& path, const std::vector<FileResult>& results) {
+// The refined parameters of the batch, beside its summary table, in each format asked
+// for; the number of files that could not be written.
+int WriteSeriesPlots(const cli::Options& options, const std::vector<FileResult>& results) {
     std::vector<plot::SeriesRun> runs;
     for (const FileResult& r : results)
         runs.push_back({r.file, r.status == RunStatus::Ok ? &r.results : nullptr});
-    try {
-        WriteFileAtomically(path, plot::SeriesSvg(runs));
-        return true;
-    } catch (const std::exception& e) {
-        std::cerr << path << ": " << e.what() << "\n";
-        return false;
-    }
+    const plot::ImageSize png{QSize(options.plotWidth, options.plotHeight), options.plotDpi};
+    int failures = 0;
+    for (const cli::PlotOutput& p : cli::SeriesPlots(options)) try {
+            WriteFileAtomically(p.path, plot::SeriesFile(runs, plot::PlotFormatOf(p.format), png));
+        } catch (const std::exception& e) {
+            std::cerr << p.path << ": " << e.what() << "\n";
+            ++failures;
+        }
+    return failures;
 }
 #endif
 
@@ -206,7 +209,7 @@ int main(int argc, char** argv) {
             std::cerr << options.summary << ": " << e.what() << "\n";
         }
 #ifdef ZANTREL_HAVE_PLOT
-        if (options.plot) failures += WriteSeriesPlot(cli::SeriesPlotPath(options), results) ? 0 : 1;
+        if (options.plot) failures += WriteSeriesPlots(options, results);
 #endif
     }
     return failures > 0 ? 1 : 0;

@@ -1,5 +1,6 @@
 #include "export/Origin.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -12,8 +13,34 @@ namespace {
 // description; those files are ours too.
 constexpr std::string_view EarlierSvgMark = "<desc>Made by Zantrel</desc>";
 
+constexpr char PngMark[] = "Software\0Zantrel";
+constexpr char PdfMark[] = "/Creator (\xFE\xFF\0Z\0a\0n\0t\0r\0e\0l)";
+
 // Every mark stands in the first lines; a title before it is at most a line long.
 constexpr std::size_t HeadBytes = 8192;
+
+std::uint32_t BigEndian(std::string_view bytes, std::size_t at) {
+    std::uint32_t n = 0;
+    for (std::size_t i = 0; i < 4; ++i) n = n << 8 | std::uint8_t(bytes[at + i]);
+    return n;
+}
+
+// Whether one of the text chunks before the picture's data is the mark. A PNG is a
+// signature and then chunks (length, type, data, checksum); the mark's bytes found
+// anywhere else, in the compressed pixels say, would not make the file ours.
+bool PngHasMark(std::string_view head) {
+    constexpr std::string_view Signature("\x89PNG\r\n\x1a\n", 8);
+    if (!head.starts_with(Signature)) return false;
+    const std::string_view mark = OriginMark(Document::Png);
+    for (std::size_t at = Signature.size(); at + 8 <= head.size();) {
+        const std::size_t length = BigEndian(head, at);
+        const std::string_view type = head.substr(at + 4, 4);
+        if (type == "IDAT" || type == "IEND" || length > head.size() - at - 8) return false;
+        if (type == "tEXt" && head.substr(at + 8, length) == mark) return true;
+        at += 12 + length;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -24,6 +51,8 @@ std::string_view OriginMark(Document kind) {
         case Document::Json: return "\"format\": \"zantrel-cli result\"";
         case Document::Svg: return "<!-- written by zantrel-cli -->";
         case Document::IndexedData: return "peaks indexed by Zantrel";
+        case Document::Png: return {PngMark, sizeof PngMark - 1};
+        case Document::Pdf: return {PdfMark, sizeof PdfMark - 1};
     }
     return {};
 }
@@ -39,6 +68,8 @@ bool MayReplace(const std::string& path, Document kind) {
     in.read(head.data(), std::streamsize(head.size()));
     head.resize(std::size_t(in.gcount()));
     if (kind == Document::Summary) return head.starts_with(OriginMark(kind));
+    if (kind == Document::Png) return PngHasMark(head);
+    if (kind == Document::Pdf) return head.starts_with("%PDF-") && head.find(OriginMark(kind)) != std::string::npos;
     return head.find(OriginMark(kind)) != std::string::npos ||
            (kind == Document::Svg && head.find(EarlierSvgMark) != std::string::npos);
 }

@@ -62,14 +62,29 @@ QImage PageImage(const Page& page, const QSize& size, const Colors& colors) {
     return image;
 }
 
-std::string ResultsSvg(const Results& results, const std::string& file) {
-    const QString name = file.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(file)).fileName();
-    return MarkedSvg(PageSvg(ResultsPage(results, name), PageSize, LightColors(), TitleText(results)));
+namespace {
+
+std::string PageFile(const Page& page, const QString& title, PlotFormat format, const ImageSize& png) {
+    const QByteArray bytes = PageBytes(page, format, format == PlotFormat::Png ? png : ImageSize{}, title);
+    return format == PlotFormat::Svg ? MarkedSvg(bytes) : Bytes(bytes);
 }
 
-std::string SeriesSvg(const std::vector<SeriesRun>& runs) {
-    return MarkedSvg(PageSvg(SeriesPage(runs), PageSize, LightColors(), QStringLiteral("Refined parameters")));
+}  // namespace
+
+std::string ResultsFile(const Results& results, const std::string& file, PlotFormat format, const ImageSize& png) {
+    const QString name = file.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(file)).fileName();
+    return PageFile(ResultsPage(results, name), TitleText(results), format, png);
 }
+
+std::string SeriesFile(const std::vector<SeriesRun>& runs, PlotFormat format, const ImageSize& png) {
+    return PageFile(SeriesPage(runs), QStringLiteral("Refined parameters"), format, png);
+}
+
+std::string ResultsSvg(const Results& results, const std::string& file) {
+    return ResultsFile(results, file, PlotFormat::Svg);
+}
+
+std::string SeriesSvg(const std::vector<SeriesRun>& runs) { return SeriesFile(runs, PlotFormat::Svg); }
 
 std::string EosSvg(const eos::EosFit& fit) {
     return MarkedSvg(PageSvg(EosPage(fit), PageSize, LightColors(), QStringLiteral("Equation of state")));

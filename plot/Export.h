@@ -10,10 +10,10 @@
 #include <string>
 
 #include "eos/Fit.h"
+#include "export/Origin.h"
 #include "plot/Charts.h"
 #include "plot/Draw.h"
-
-
+#include "plot/PageFiles.h"
 
 namespace zantrel::plot {
 
@@ -29,6 +29,14 @@ QImage PageImage(const Page& page, const QSize& size = PageSize, const Colors& c
 // The file, when given, is named on the page by its name without the folder.
 std::string ResultsSvg(const Results& results, const std::string& file = {});
 std::string SeriesSvg(const std::vector<SeriesRun>& runs);
+// The same pages as a file of any format, the bytes the desktop program's Save Plot As
+// writes, but for the SVG's mark; the size is a PNG's (the SVG and the PDF take the page's).
+std::string ResultsFile(const Results& results, const std::string& file, PlotFormat format, const ImageSize& png = {});
+std::string SeriesFile(const std::vector<SeriesRun>& runs, PlotFormat format, const ImageSize& png = {});
+// The format of a plot's document: Png and Pdf as themselves, anything else as SVG.
+inline PlotFormat PlotFormatOf(Document kind) {
+    return kind == Document::Png ? PlotFormat::Png : kind == Document::Pdf ? PlotFormat::Pdf : PlotFormat::Svg;
+}
 // The charts of an equation-of-state fit (plot/EosCharts.h).
 std::string EosSvg(const eos::EosFit& fit);
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "export/Origin.h"
 #include "plot/Export.h"
 
 namespace zantrel::plot {
@@ -26,6 +27,8 @@ QByteArray PngBytes(const Page& page, const ImageSize& size) {
     const double metres = 0.0254;
     image.setDotsPerMeterX(int(std::lround(size.dpi / metres)));
     image.setDotsPerMeterY(int(std::lround(size.dpi / metres)));
+    // The mark by which a later run of zantrel-cli knows the file for its own.
+    image.setText(QStringLiteral("Software"), QString::fromLatin1(PictureMaker.data(), qsizetype(PictureMaker.size())));
     {
         QPainter painter(&image);
         painter.scale(size.dpi / LayoutDpi, size.dpi / LayoutDpi);
@@ -45,7 +48,7 @@ QByteArray PdfBytes(const Page& page, const ImageSize& size, const QString& titl
     {
         QPdfWriter pdf(&buffer);
         pdf.setTitle(title.isEmpty() ? QStringLiteral("Zantrel plots") : title);
-        pdf.setCreator(QStringLiteral("Zantrel"));
+        pdf.setCreator(QString::fromLatin1(PictureMaker.data(), qsizetype(PictureMaker.size())));  // the mark
         pdf.setResolution(int(LayoutDpi));
         const QSizeF layout = LayoutSize(size);
         pdf.setPageSize(QPageSize(layout * (72 / LayoutDpi), QPageSize::Point, QString(), QPageSize::ExactMatch));

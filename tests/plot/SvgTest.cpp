@@ -157,5 +157,28 @@ TEST_F(PlotFiles, CliWritesPlotsBesideReportsAndSummaryWithoutADisplay) {
     EXPECT_EQ(ReadSvg(Read("series.svg")).circles.size(), 10u);
 }
 
+
+// A PNG and a PDF of another program keep their places; the ones zantrel-cli wrote
+// are replaced, the PNG at the size asked, the PDF a document with a page.
+TEST_F(PlotFiles, CliPngAndPdfReplaceOnlyTheirOwn) {
+    Write("si.dat", plottest::Example("silicon_2theta.dat"));
+    const std::string foreignPng = std::string("\x89PNG\r\n\x1a\n", 8) + "a photograph";
+    Write("si.png", foreignPng);
+    Write("si.pdf", "%PDF-1.4\n/Creator (a paper)\n");
+    EXPECT_EQ(Run("-s cubic -q --plot --plot-format png,pdf si.dat"), 2);
+    EXPECT_EQ(Read("si.png"), foreignPng);
+    EXPECT_EQ(Read("si.pdf"), "%PDF-1.4\n/Creator (a paper)\n");
+
+    ASSERT_EQ(Run("-s cubic -q --plot --plot-format png,pdf --plot-size 1200x800 --plot-dpi 192 --force si.dat"), 0);
+    ASSERT_EQ(Run("-s cubic -q --plot --plot-format png --plot-format pdf --plot-size 1300x900 si.dat"), 0) << err_;
+    const QImage png = QImage::fromData(QByteArray::fromStdString(Read("si.png")), "PNG");
+    EXPECT_EQ(png.size(), QSize(1300, 900));
+    const std::string pdf = Read("si.pdf");
+    EXPECT_TRUE(pdf.starts_with("%PDF-"));
+    EXPECT_NE(pdf.find("/Type /Page\n"), std::string::npos);
+    EXPECT_TRUE(MayReplace(Path("si.pdf"), Document::Pdf));
+    EXPECT_FALSE(fs::exists(Path("si.svg")));
+}
+
 }  // namespace
 }  // namespace zantrel::plot
