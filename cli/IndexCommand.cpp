@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "cli/ObservationOptions.h"
 #include "cli/Options.h"
 #include "cli/Subcommands.h"
 #include "export/Documents.h"
@@ -175,6 +176,8 @@ int IndexCommand(int argc, char** argv) {
         ->check(CLI::IsMember({"2theta", "d", "energy", "q"}, CLI::ignore_case))->capture_default_str();
     app.add_flag("-z,--zero-shift", s.zeroShift, "refine the zero shift of 2theta or energy");
     app.add_flag("-f,--full-diagnostics", s.fullDiagnostics, "list the diagnostics of every reflection");
+    ObservationOptions weighting;
+    AddWeightingOptions(app, weighting);
     app.add_option("--summary", o.summary, "a summary table (CSV) of the files, with M20, F_N and the peak counts");
     app.add_flag("--json", o.json, "also write the results and the assignment as JSON (NAME.indexed.json)");
     app.add_flag("--cif", o.cif, "also write a CIF block (NAME.indexed.cif)");
@@ -198,6 +201,7 @@ int IndexCommand(int argc, char** argv) {
     ParseQuantityName(minimise, s.minimised);
     TrialCell trial;
     try {
+        ApplyWeightingOptions(weighting, s.weighting);
         o.files = ExpandFileArguments(arguments);
         trial = FirstTrialCell(o);
     } catch (const std::exception& e) {

@@ -25,15 +25,7 @@ bool ParseHkl(const std::string& text, std::array<int, 3>& hkl) {
     return !(hkl[0] == 0 && hkl[1] == 0 && hkl[2] == 0);
 }
 
-void AddObservationOptions(CLI::App& app, ObservationOptions& parsed) {
-    app.add_option("--exclude", parsed.excludeHkl,
-                   "leave the reflections with these indices out of the fit, as \"h k l\" (repeatable); "
-                   "the report, the summary and the JSON name them")
-        ->allow_extra_args(false);
-    app.add_option("--exclude-row", parsed.excludeRows,
-                   "leave the N-th reflection line of the data file out of the fit (from 1; repeatable)")
-        ->allow_extra_args(false)
-        ->check(CLI::PositiveNumber);
+void AddWeightingOptions(CLI::App& app, ObservationOptions& parsed) {
     auto* tt = app.add_option("--sigma-2theta", parsed.sigma2Theta,
                               "weight by this assumed error of 2-theta in degrees (default 0.005)");
     auto* rd = app.add_option("--sigma-d-relative", parsed.relativeD,
@@ -48,9 +40,29 @@ void AddObservationOptions(CLI::App& app, ObservationOptions& parsed) {
     tt->excludes(rd)->excludes(re)->excludes(sc);
     rd->excludes(re)->excludes(sc);
     re->excludes(sc);
+}
+
+void AddObservationOptions(CLI::App& app, ObservationOptions& parsed) {
+    app.add_option("--exclude", parsed.excludeHkl,
+                   "leave the reflections with these indices out of the fit, as \"h k l\" (repeatable); "
+                   "the report, the summary and the JSON name them")
+        ->allow_extra_args(false);
+    app.add_option("--exclude-row", parsed.excludeRows,
+                   "leave the N-th reflection line of the data file out of the fit (from 1; repeatable)")
+        ->allow_extra_args(false)
+        ->check(CLI::PositiveNumber);
+    AddWeightingOptions(app, parsed);
     app.add_flag("--compare-without-flagged", parsed.compareWithoutFlagged,
                  "refine each file again without the reflections its diagnostics flag, and print "
                  "both cells side by side with the change in units of sigma");
+}
+
+void ApplyWeightingOptions(const ObservationOptions& parsed, Weighting& w) {
+    if (parsed.sigma2Theta) w = {WeightMode::TwoThetaError, *parsed.sigma2Theta};
+    if (parsed.relativeD) w = {WeightMode::RelativeD, *parsed.relativeD};
+    if (parsed.relativeEnergy) w = {WeightMode::RelativeEnergy, *parsed.relativeEnergy};
+    if (parsed.sigmaColumn) w = {WeightMode::SigmaColumn, 0};
+    if (std::string problem = WeightingProblem(w); !problem.empty()) throw std::runtime_error(problem);
 }
 
 void ApplyObservationOptions(const ObservationOptions& parsed, Options& options) {
@@ -61,12 +73,7 @@ void ApplyObservationOptions(const ObservationOptions& parsed, Options& options)
         options.exclude.hkl.push_back(hkl);
     }
     options.exclude.rows = parsed.excludeRows;
-    Weighting& w = options.settings.weighting;
-    if (parsed.sigma2Theta) w = {WeightMode::TwoThetaError, *parsed.sigma2Theta};
-    if (parsed.relativeD) w = {WeightMode::RelativeD, *parsed.relativeD};
-    if (parsed.relativeEnergy) w = {WeightMode::RelativeEnergy, *parsed.relativeEnergy};
-    if (parsed.sigmaColumn) w = {WeightMode::SigmaColumn, 0};
-    if (std::string problem = WeightingProblem(w); !problem.empty()) throw std::runtime_error(problem);
+    ApplyWeightingOptions(parsed, options.settings.weighting);
     options.compareWithoutFlagged = parsed.compareWithoutFlagged;
 }
 

@@ -20,6 +20,12 @@ struct ObservationOptions {
     bool compareWithoutFlagged = false;
 };
 
+// Adds --sigma-2theta, --sigma-d-relative, --sigma-energy-relative and --sigma-column,
+// which the index command shares.
+void AddWeightingOptions(CLI::App& app, ObservationOptions& parsed);
+// The weighting the parsed options ask for into `weighting`; throws std::runtime_error for
+// a usage error.
+void ApplyWeightingOptions(const ObservationOptions& parsed, Weighting& weighting);
 // Adds --exclude, --exclude-row, --sigma-2theta, --sigma-d-relative,
 // --sigma-energy-relative, --sigma-column and --compare-without-flagged; the values
 // land in `parsed`, which must outlive the parse.

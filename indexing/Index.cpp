@@ -54,7 +54,11 @@ std::string DataFileBytes(const std::string& title, const RefinementSettings& s,
            (s.zeroShift ? "y" : "n") + "\r\n";
     for (const PeakAssignment& p : peaks)
         if (IsUsed(p.status))
-            out += HklText(*p.hkl) + "  " + FormatShortest(p.peak.position) + "   ! " + StatusName(p.status) +
+            // Weighted by the list's sigmas, each follows its value, where the reader takes it;
+            // the status stays a remark after it either way.
+            out += HklText(*p.hkl) + "  " + FormatShortest(p.peak.position) +
+                   (s.weighting.mode == WeightMode::SigmaColumn ? " " + FormatShortest(*p.peak.sigma) : "") + "   ! " +
+                   StatusName(p.status) +
                    (p.status == PeakStatus::Overlapped ? " with " + CandidatesText(p) : "") + "\r\n";
     out += "   0   0   0\r\n";
     for (const PeakAssignment& p : peaks)
@@ -163,6 +167,13 @@ Indexing IndexPeaks(const IndexRequest& request) {
         Fail("the tolerance must be positive");
 
     std::vector<Peak> peaks = request.peaks.peaks;
+    if (settings.weighting.mode == WeightMode::SigmaColumn)
+        for (const Peak& p : peaks)
+            if (!p.sigma || !(*p.sigma > 0))
+                Fail("the peak at " + FormatShortest(p.position) + " has no positive sigma to weight it by: --sigma-column " +
+                         "takes each peak's sigma from the list's sigma column (a third number on a line of a plain " +
+                         "list, a 'sigma' or 'esd' column of a CSV, sigma(d) of a GSAS-II peak export read as d)",
+                     "in " + request.peaks.name);
     for (const Peak& p : peaks)
         if (!out.window.At(p.position))
             Fail("the peak at " + FormatShortest(p.position) + " A lies beyond the wavelength's reach (d < lambda/2 at lambda = " +

@@ -93,7 +93,7 @@ py::dict Answer(const Indexing& x, const std::string& name) {
 
 struct Common {
     py::handle cell, spaceGroup, fromCif, fromJson, data, wavelength, beam, minimise, zeroShift, fullDiagnostics, tolerance,
-        relative, minIndexed;
+        relative, minIndexed, sigmaColumn;
 };
 
 py::dict IndexList(PeakList list, const Common& a, const std::string& name) {
@@ -104,6 +104,8 @@ py::dict IndexList(PeakList list, const Common& a, const std::string& name) {
     } catch (const RunError& e) {
         Refuse(e.what());
     }
+    // Each peak's sigma weights it (the indexed data file then carries it after its value).
+    if (py::cast<bool>(a.sigmaColumn)) request.settings.weighting = {WeightMode::SigmaColumn, 0};
     request.peaks = std::move(list);
     request.tolerance2Theta = py::cast<double>(a.tolerance);
     if (!a.relative.is_none()) request.relative = py::cast<double>(a.relative);
@@ -124,7 +126,7 @@ py::dict IndexList(PeakList list, const Common& a, const std::string& name) {
 py::dict Index(py::handle positions, py::handle cell, py::handle spaceGroup, py::handle fromCif, py::handle fromJson,
                py::handle data, py::handle wavelength, py::handle beam, py::handle minimise, py::handle zeroShift,
                py::handle fullDiagnostics, py::handle tolerance, py::handle relative, py::handle minIndexed,
-               py::handle intensities, py::handle sigmas) {
+               py::handle intensities, py::handle sigmas, py::handle sigmaColumn) {
     PeakList list;
     list.name = "peaks";
     if (!ParseQuantityName(py::cast<std::string>(data), list.kind) || list.kind == Quantity::Q)
@@ -144,13 +146,14 @@ py::dict Index(py::handle positions, py::handle cell, py::handle spaceGroup, py:
         list.peaks.push_back(peak);
     }
     return IndexList(std::move(list), {cell, spaceGroup, fromCif, fromJson, data, wavelength, beam, minimise, zeroShift, fullDiagnostics,
-                                 tolerance, relative, minIndexed},
+                                 tolerance, relative, minIndexed, sigmaColumn},
                "peaks.indexed.dat");
 }
 
 py::dict IndexFile(py::handle path, py::handle cell, py::handle spaceGroup, py::handle fromCif, py::handle fromJson,
                    py::handle data, py::handle wavelength, py::handle beam, py::handle minimise, py::handle zeroShift,
-                   py::handle fullDiagnostics, py::handle tolerance, py::handle relative, py::handle minIndexed) {
+                   py::handle fullDiagnostics, py::handle tolerance, py::handle relative, py::handle minIndexed,
+                   py::handle sigmaColumn) {
     const std::string file = PathBytes(path, "path");
     Quantity kind = Quantity::TwoTheta;
     if (!ParseQuantityName(py::cast<std::string>(data), kind) || kind == Quantity::Q)
@@ -162,11 +165,11 @@ py::dict IndexFile(py::handle path, py::handle cell, py::handle spaceGroup, py::
         Refuse(file + ": " + e.what());
     }
     return IndexList(std::move(list), {cell, spaceGroup, fromCif, fromJson, data, wavelength, beam, minimise, zeroShift, fullDiagnostics,
-                                 tolerance, relative, minIndexed},
+                                 tolerance, relative, minIndexed, sigmaColumn},
                SiblingPath(file, ".indexed") + ".dat");
 }
 
-const char* const IndexDoc = R"(index(positions, *, cell=None, space_group=None, from_cif=None, from_json=None, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, tolerance=0.05, tolerance_relative=None, min_indexed=0.5, intensities=None, sigmas=None) -> dict
+const char* const IndexDoc = R"(index(positions, *, cell=None, space_group=None, from_cif=None, from_json=None, data='2theta', wavelength=1.540593, beam_2theta=10.0, minimise='2theta', zero_shift=False, full_diagnostics=False, tolerance=0.05, tolerance_relative=None, min_indexed=0.5, intensities=None, sigmas=None, sigma_column=False) -> dict
 
 Indexes observed peak positions from a trial cell and its space group, as
 zantrel-cli index does: assign h k l within the tolerance, refine, reassign
@@ -203,13 +206,13 @@ void BindIndex(py::module_& module) {
                py::arg("minimise") = QuantityName(d.minimised), py::arg("zero_shift") = d.zeroShift,
                py::arg("full_diagnostics") = d.fullDiagnostics, py::arg("tolerance") = 0.05,
                py::arg("tolerance_relative") = py::none(), py::arg("min_indexed") = 0.5, py::arg("intensities") = py::none(),
-               py::arg("sigmas") = py::none());
+               py::arg("sigmas") = py::none(), py::arg("sigma_column") = false);
     module.def("index_file", &IndexFile, IndexFileDoc, py::arg("path"), py::kw_only(), py::arg("cell") = py::none(),
                py::arg("space_group") = py::none(), py::arg("from_cif") = py::none(), py::arg("from_json") = py::none(),
                py::arg("data") = QuantityName(d.data), py::arg("wavelength") = d.wavelength, py::arg("beam_2theta") = d.beam2Theta,
                py::arg("minimise") = QuantityName(d.minimised), py::arg("zero_shift") = d.zeroShift,
                py::arg("full_diagnostics") = d.fullDiagnostics, py::arg("tolerance") = 0.05,
-               py::arg("tolerance_relative") = py::none(), py::arg("min_indexed") = 0.5);
+               py::arg("tolerance_relative") = py::none(), py::arg("min_indexed") = 0.5, py::arg("sigma_column") = false);
 }
 
 }  // namespace zantrel::python

@@ -173,6 +173,7 @@ def index(
     min_indexed: float = 0.5,
     intensities: Optional[npt.ArrayLike] = None,
     sigmas: Optional[npt.ArrayLike] = None,
+    sigma_column: bool = False,
 ) -> Dict[str, Any]: ...
 
 def index_file(
@@ -191,6 +192,7 @@ def index_file(
     tolerance: float = 0.05,
     tolerance_relative: Optional[float] = None,
     min_indexed: float = 0.5,
+    sigma_column: bool = False,
 ) -> Dict[str, Any]: ...
 
 def scales(scale_file: Optional[str] = None) -> List[Dict[str, Any]]: ...

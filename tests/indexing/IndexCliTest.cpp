@@ -43,6 +43,27 @@ TEST_F(IndexCli, TheIndexedDataFileRefinesToItsReport) {
     EXPECT_EQ(Run("index --cell 5.43,5.43,5.43,90,90,90 --space-group 227 --json --plot --summary sum.csv si.txt"), 0) << err_;
 }
 
+// A list's sigmas weight the fit and travel with the indexed file, which refines again to
+// the same report; a list without them is refused before any output.
+TEST_F(IndexCli, ThePeaksSigmasWeightTheFitAndStayInTheIndexedFile) {
+    std::string peaks = SiliconPeaks(5.4309), withSigma;
+    for (std::size_t at = 0, end; (end = peaks.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = peaks.substr(at, end - at);
+        withSigma += line + (line[0] == '#' ? "\n" : " 0.012\n");
+    }
+    Write("si.txt", withSigma);
+    Write("bare.txt", peaks);
+    ASSERT_EQ(Run("index --cell 5.43,5.43,5.43,90,90,90 --space-group 227 --sigma-column si.txt"), 0) << err_;
+    EXPECT_NE(Read("si.indexed.dat").find("   1   1   1  28.443 0.012   ! indexed\r\n"), std::string::npos)
+        << Read("si.indexed.dat");
+    EXPECT_NE(Read("si.indexed.out").find("Weighted by the sigma given after each observation"), std::string::npos);
+    ASSERT_EQ(Run("--sigma-column -o again.out si.indexed.dat"), 0) << err_;
+    EXPECT_EQ(Read("again.out"), Read("si.indexed.out"));
+    EXPECT_EQ(Run("index --cell 5.43,5.43,5.43,90,90,90 --space-group 227 --sigma-column bare.txt"), 1);
+    EXPECT_NE(err_.find("has no positive sigma to weight it by"), std::string::npos) << err_;
+    EXPECT_FALSE(std::filesystem::exists(Path("bare.indexed.dat")));
+}
+
 TEST_F(IndexCli, NoOutputReplacesAFileItDidNotWrite) {
     Write("si.txt", SiliconPeaks(5.4309));
     Write("si.indexed.dat", "my own hand-indexed file\n");

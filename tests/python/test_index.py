@@ -193,3 +193,17 @@ def test_the_worked_example_of_the_documentation(tmp_path):
         subprocess.run([cli, "index", "--from-cif", str(examples / "PbSO4-Wyckoff.cif"), "--zero-shift", "--json",
                         "--output-dir", str(tmp_path), str(examples / "pbso4_peaks.txt")], check=True, capture_output=True)
         jsonschema.validate(json.loads((tmp_path / "pbso4_peaks.indexed.json").read_text()), schema)
+
+
+def test_the_peaks_sigmas_weight_the_fit_when_asked():
+    peaks, impurities = peak_list("F d -3 m", CASES[0][1], 140, seed=5)
+    tth = np.array([p for p, _ in peaks] + impurities)
+    plain = zantrel.index(tth, cell=CASES[0][1], space_group="F d -3 m")
+    weighted = zantrel.index(tth, cell=CASES[0][1], space_group="F d -3 m", sigmas=np.full(tth.size, 0.02), sigma_column=True)
+    assert list(weighted["status"]) == list(plain["status"])
+    # Equal sigmas four times the default give the default cell with four times its sigmas.
+    assert weighted["result"].cell.a == pytest.approx(plain["result"].cell.a, abs=1e-9)
+    assert weighted["result"].sigmas.a == pytest.approx(4 * plain["result"].sigmas.a, rel=1e-6)
+    assert b" 0.02   ! indexed" in weighted["data_file"]
+    with pytest.raises(zantrel.RefinementError, match="no positive sigma"):
+        zantrel.index(tth, cell=CASES[0][1], space_group="F d -3 m", sigma_column=True)
