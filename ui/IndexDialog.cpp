@@ -24,14 +24,16 @@ using namespace zantrel::indexing;
 // The trial cell: typed in, or filled from a structure CIF.
 class TrialCellDialog : public QDialog {
 public:
-    explicit TrialCellDialog(QWidget* parent) : QDialog(parent) {
+    TrialCellDialog(QWidget* parent, const IndexDialogValues& values) : QDialog(parent), cifPath_(values.cifPath) {
         setWindowTitle(QStringLiteral("Index a peak list"));
         auto* form = new QFormLayout(this);
-        cell_ = new QLineEdit(this);
+        cell_ = new QLineEdit(values.cell, this);
+        cell_->setObjectName(QStringLiteral("cell"));
         cell_->setPlaceholderText(QStringLiteral("a, b, c, alpha, beta, gamma"));
-        group_ = new QLineEdit(this);
+        group_ = new QLineEdit(values.spaceGroup, this);
+        group_->setObjectName(QStringLiteral("spaceGroup"));
         group_->setPlaceholderText(QStringLiteral("F d -3 m, R -3 c:H or 227"));
-        tolerance_ = new QLineEdit(QStringLiteral("0.05"), this);
+        tolerance_ = new QLineEdit(values.tolerance, this);
         auto* fromCif = new QPushButton(QStringLiteral("From CIF..."), this);
         auto* row = new QHBoxLayout;
         row->addWidget(cell_);
@@ -50,6 +52,7 @@ public:
     TrialCell Trial() const {
         return MakeTrialCell(ParseCell(cell_->text().toStdString()), group_->text().trimmed().toStdString(), "the dialog");
     }
+    IndexDialogValues Values() const { return {cell_->text(), group_->text(), cifPath_, tolerance_->text()}; }
     double Tolerance() const {
         bool ok = false;
         const double t = tolerance_->text().toDouble(&ok);
@@ -59,9 +62,10 @@ public:
 
 private:
     void FillFromCif() {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Structure CIF"), QString(),
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Structure CIF"), cifPath_,
                                                           QStringLiteral("CIF (*.cif);;All files (*)"));
         if (path.isEmpty()) return;
+        cifPath_ = path;
         try {
             const TrialCell t = ReadCifTrialCell(QFile::encodeName(path).toStdString());
             QStringList values;
@@ -76,6 +80,7 @@ private:
     QLineEdit* cell_;
     QLineEdit* group_;
     QLineEdit* tolerance_;
+    QString cifPath_;
 };
 
 }  // namespace
@@ -92,9 +97,12 @@ bool IsPeakList(const QString& path) {
     }
 }
 
-std::optional<IndexedRun> IndexPeakList(QWidget* parent, const RefinementSettings& settings, const QString& path) {
-    TrialCellDialog dialog(parent);
+std::optional<IndexedRun> IndexPeakList(QWidget* parent, const RefinementSettings& settings, const QString& path,
+                                        IndexDialogValues& values) {
+    TrialCellDialog dialog(parent, values);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    // Kept also when they fail: the next run starts from them to put them right.
+    values = dialog.Values();
     try {
         const std::string file = QFile::encodeName(path).toStdString();
         const std::string stem = SiblingPath(file, ".indexed");
@@ -108,10 +116,10 @@ std::optional<IndexedRun> IndexPeakList(QWidget* parent, const RefinementSetting
         // As zantrel-cli: a data file of the same name that Zantrel did not write stays.
         if (!MayReplace(request.dataName, Document::IndexedData))
             Fail(request.dataName + " exists and was not written by Zantrel; move it and run again");
-        const Indexing x = IndexPeaks(request);
+        Indexing x = IndexPeaks(request);
         WriteFileAtomically(request.dataName, x.dataBytes);
         WriteFileAtomically(stem + ".out", x.reply.report);
-        return IndexedRun{QFile::decodeName(QByteArray::fromStdString(stem + ".out")), x.reply.results};
+        return IndexedRun{QFile::decodeName(QByteArray::fromStdString(stem + ".out")), std::move(x)};
     } catch (const RunError& e) {
         throw FileError(QFileInfo(path).fileName() + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
     }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "cell/Results.h"
+#include "indexing/Index.h"
 
 class QWidget;
 
@@ -19,12 +20,21 @@ bool IsPeakList(const QString& path);
 
 struct IndexedRun {
     QString reportPath;
-    Results results;
+    indexing::Indexing indexing;  // the assignment, and in its reply the refinement's results
 };
 
-// Asks for the trial cell and runs the indexing with the window's settings. None when
-// the user cancels; throws FileError with the message of a failure (no stable
-// assignment, a file it will not replace).
-std::optional<IndexedRun> IndexPeakList(QWidget* parent, const RefinementSettings& settings, const QString& path);
+// What the dialog showed when it was last confirmed, to show again at the next run of
+// the session. The CIF path is where the CIF chooser opens.
+struct IndexDialogValues {
+    QString cell, spaceGroup, cifPath;
+    QString tolerance = QStringLiteral("0.05");
+};
+
+// Asks for the trial cell, starting from values, and runs the indexing with the window's
+// settings. None when the user cancels, values unchanged; throws FileError with the
+// message of a failure (no stable assignment, a file it will not replace), values then
+// holding what was confirmed.
+std::optional<IndexedRun> IndexPeakList(QWidget* parent, const RefinementSettings& settings, const QString& path,
+                                        IndexDialogValues& values);
 
 }  // namespace zantrel

@@ -352,8 +352,8 @@ void TMainForm::RunChosenFile() {
     headerRead_ = false;
     // A peak list is indexed from a trial cell first (docs/indexing.md).
     if (IsPeakList(OpenDialog1.FileName)) {
-        if (std::optional<IndexedRun> run = IndexPeakList(this, Settings, OpenDialog1.FileName))
-            ShowRunReport(run->reportPath, run->results);
+        if (std::optional<IndexedRun> run = IndexPeakList(this, Settings, OpenDialog1.FileName, indexValues_))
+            ShowRunReport(run->reportPath, run->indexing.reply.results, {}, {}, &run->indexing);
         return;
     }
     // The core takes paths in the local 8-bit encoding, as the C++ streams do. One run
@@ -412,7 +412,8 @@ void TMainForm::RunChosenFile() {
 }
 
 void TMainForm::ShowRunReport(const QString& reportPath, const Results& results,
-                               const std::string& reportBytes, const QString& writeError) {
+                               const std::string& reportBytes, const QString& writeError,
+                               const indexing::Indexing* indexing) {
     ButtonExit->setEnabled(true);
     ButtonExit->setDefault(true);  // from now on Enter means Exit
     ButtonRun->setEnabled(true);
@@ -436,6 +437,7 @@ void TMainForm::ShowRunReport(const QString& reportPath, const Results& results,
     // Shown, not activated: the main window keeps the keyboard, where Enter now exits.
     textWForm_->show();
     textWForm_->ShowResults(results, QFileInfo(OpenDialog1.FileName).fileName());
+    textWForm_->ShowAssignment(indexing);
     textWForm_->raise();
     ShowHeaderWarnings(results.headerWarnings);
     if (!writeError.isEmpty())

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "run/Run.h"
+#include "ui/IndexDialog.h"
 #include "ui/Platform.h"
 #include "ui/WindowSettings.h"
 
@@ -98,8 +99,10 @@ private:
     void RunChosenFile();
     // The report of a run in the text window, and the buttons as after a run.
     // reportBytes and writeError: a report that could not be written is shown unsaved.
+    // An indexing run's assignment is shown below its report.
     void ShowRunReport(const QString& reportPath, const Results& results,
-                       const std::string& reportBytes = {}, const QString& writeError = {});
+                       const std::string& reportBytes = {}, const QString& writeError = {},
+                       const indexing::Indexing* indexing = nullptr);
     // After a run: the controls show what the job now holds, and the label says why.
     void ShowSettingsInForce(const RefinementSettings& before);
     // The controls only: the radio buttons are set without their click handlers.
@@ -125,6 +128,7 @@ private:
     // chosen with Run starts with none left out.
     Exclusions exclude_;
     std::optional<Results> lastRun_;
+    IndexDialogValues indexValues_;  // the index dialog's last values, for the next peak list
     // A run of the chosen file, its failure shown, the settings label updated.
     void RunAndShow();
     // The last run's header warnings, beside the report; made at the first run.

@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "ui/AssignmentView.h"
 #include "ui/CalibrantBar.h"
 #include "ui/FindDialogs.h"
 #include "ui/PlotView.h"
@@ -88,8 +89,15 @@ TTextWForm::TTextWForm(Platform& platform, QWidget* parent)
     column->addWidget(PlotView1, 1);
     plots_ = beside;
     plots_->hide();
+    // An indexing run's peaks below its report, where they read beside its table.
+    auto* reportColumn = new QSplitter(Qt::Vertical, this);
+    reportColumn->addWidget(Memo1);
+    Assignment1 = new TAssignmentView(reportColumn);
+    Assignment1->hide();
+    reportColumn->addWidget(Assignment1);
+    reportColumn->setChildrenCollapsible(false);
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->addWidget(Memo1);
+    splitter_->addWidget(reportColumn);
     splitter_->addWidget(plots_);
     splitter_->setChildrenCollapsible(false);
     setCentralWidget(splitter_);
@@ -173,6 +181,13 @@ void TTextWForm::HidePlots() {
     CalibrantBar1->Clear();
     plots_->hide();
     MenuFileSavePlot->setEnabled(false);
+    ShowAssignment(nullptr);
+}
+
+void TTextWForm::ShowAssignment(const indexing::Indexing* x) {
+    if (x) Assignment1->ShowIndexing(*x);
+    else Assignment1->Clear();
+    Assignment1->setVisible(x != nullptr);
 }
 
 void TTextWForm::ShowResults(const Results& results, const QString& dataFile) {

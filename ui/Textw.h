@@ -17,6 +17,11 @@ class QSplitter;
 
 namespace zantrel {
 
+namespace indexing {
+struct Indexing;
+}
+
+class TAssignmentView;
 class TCalibrantBar;
 class TFindDialog;
 class TPlotView;
@@ -54,6 +59,8 @@ public:
     // The run's plots beside its report, until other text is loaded or made new; the
     // data file's name goes on the page.
     void ShowResults(const Results& results, const QString& dataFile = {});
+    // An indexing run's assignment below its report; null hides it, as other text does.
+    void ShowAssignment(const indexing::Indexing* x);
     // A report that could not be written: shown as unsaved text without a current
     // file, so that Save asks where to put it.
     void ShowUnsavedReport(const QByteArray& bytes, const QString& reportPath);
@@ -83,6 +90,7 @@ public:
     TFindDialog* FindDialog1;
     TReplaceDialog* ReplaceDialog1;
     TPlotView* PlotView1;
+    TAssignmentView* Assignment1;
     TCalibrantBar* CalibrantBar1;  // above the plots, shown with them
     QComboBox* PositionBox;  // what d data's residuals are plotted against
     FileDialog SavePlotDialog;

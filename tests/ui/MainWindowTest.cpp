@@ -1,5 +1,7 @@
 // The main window: each control writes the settings, and the Run sequence end to end.
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <QApplication>
@@ -16,8 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "indexing/Lines.h"
 #include "tests/ui/FakePlatform.h"
 #include "tests/ui/UiTests.h"
+#include "ui/AssignmentView.h"
 #include "ui/LeaveOutDialog.h"
 #include "ui/RadioGroup.h"
 #include "ui/HeaderWarningsView.h"
@@ -32,6 +36,36 @@ namespace {
 constexpr const char* SiliconReflections =
     "1 1 1 28.443\r\n2 2 0 47.303\r\n3 1 1 56.123\r\n"
     "4 0 0 69.131\r\n3 3 1 76.377\r\n4 2 2 88.032\r\n";
+
+// A peak list of the same silicon, its lines to d = 0.85 Å and one peak no line explains.
+QByteArray SiliconPeakList(int& peaks) {
+    const indexing::Conversion c{Quantity::TwoTheta, 1.540593, 10};
+    QByteArray out = "# wavelength = 1.540593\n", last;
+    for (const indexing::Reflection& r : indexing::AllowedReflections({5.4309, 5.4309, 5.4309, 90, 90, 90}, "F d -3 m", 0.85)) {
+        const QByteArray line = QByteArray::number(*c.PositionOf(r.d), 'f', 3) + " 100\n";
+        if (line != last) out += line;  // 3 3 3 and 5 1 1 are one peak
+        last = line;
+    }
+    peaks = int(out.count('\n'));  // the lines less the comment, and the stray peak
+    return out + "33.100 20\n";
+}
+
+// Answers the index dialog once it shows: cancels it, or fills in what is given (leaving
+// a null text as shown) and confirms; shown gets the cell and space group it offered.
+void AnswerIndexDialog(bool confirm, const QString& cell = {}, const QString& group = {},
+                       QStringList* shown = nullptr) {
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto* cellBox = dialog->findChild<QLineEdit*>(QStringLiteral("cell"));
+        auto* groupBox = dialog->findChild<QLineEdit*>(QStringLiteral("spaceGroup"));
+        QVERIFY(cellBox && groupBox);
+        if (shown) *shown = QStringList{cellBox->text(), groupBox->text()};
+        if (!cell.isNull()) cellBox->setText(cell);
+        if (!group.isNull()) groupBox->setText(group);
+        confirm ? dialog->accept() : dialog->reject();
+    });
+}
 
 }  // namespace
 
@@ -472,6 +506,52 @@ private slots:
 
     // Ctrl+L lists the last run's reflections; the unticked ones are left out of the same
     // file's next run, and Cancel at the close check cancels that run.
+    // Cancel in the index dialog writes nothing; a confirmed one shows the assignment
+    // beside the report, the next dialog starts from its values, and an ordinary run
+    // hides the assignment again.
+    void aPeakListRunShowsItsAssignmentAndTheDialogKeepsItsValues() {
+        int peaks = 0;
+        const QString list = dir->filePath("si.txt");
+        WriteBytes(list, SiliconPeakList(peaks));
+        const QString cell = QStringLiteral("5.43, 5.43, 5.43, 90, 90, 90");
+        platform->OpenAnswers << list << list << list << WriteSilicon("si.dat");
+
+        AnswerIndexDialog(false, cell, QStringLiteral("F d -3 m"));
+        form->ButtonRun->click();
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList({"si.dat", "si.txt"}));
+        QVERIFY(!textForm->isVisible());
+
+        QStringList shown;
+        AnswerIndexDialog(true, cell, QStringLiteral("F d -3 m"), &shown);
+        form->ButtonRun->click();
+        QCOMPARE(shown, QStringList({QString(), QString()}));  // a cancelled dialog is forgotten
+        QVERIFY2(platform->Messages.isEmpty(), qPrintable(platform->Messages.join('\n')));
+        QCOMPARE(textForm->CurrentFile(), dir->filePath("si.indexed.out"));
+        QVERIFY(QFile::exists(dir->filePath("si.indexed.dat")));
+        const TAssignmentView* view = textForm->Assignment1;
+        QVERIFY(view->isVisible());
+        QVERIFY2(view->Summary()->text().startsWith(QStringLiteral("M(%1) = ").arg(std::min(peaks, 20))),
+                 qPrintable(view->Summary()->text()));
+        QVERIFY2(view->Summary()->text().contains(QStringLiteral("%1 peaks: %2 indexed, 1 unassigned, 0 ambiguous")
+                                                      .arg(peaks).arg(peaks - 1)),
+                 qPrintable(view->Summary()->text()));
+        QCOMPARE(view->Table()->rowCount(), peaks);
+        auto text = [view](int row, int column) { return view->Table()->item(row, column)->text(); };
+        QCOMPARE(QStringList({text(0, 0), text(0, 1), text(0, 2)}), QStringList({"28.4430", "indexed", "1 1 1"}));
+        QVERIFY(std::fabs(text(0, 3).toDouble() - 28.443) < 0.005 && std::fabs(text(0, 4).toDouble()) < 0.005);
+        QCOMPARE(QStringList({text(1, 0), text(1, 1), text(1, 2), text(1, 3), text(1, 4)}),
+                 QStringList({"33.1000", "unassigned", "", "-", "-"}));
+
+        AnswerIndexDialog(true, QString(), QString(), &shown);
+        form->ButtonRun->click();
+        QCOMPARE(shown, QStringList({cell, QStringLiteral("F d -3 m")}));
+
+        form->ButtonRun->click();  // a data file
+        QCOMPARE(textForm->CurrentFile(), dir->filePath("si.out"));
+        QVERIFY(!view->isVisible());
+        QCOMPARE(view->Table()->rowCount(), 0);
+    }
+
     void leaveOutRunsTheSameFileWithoutTheUntickedRows() {
         const QString data = dir->filePath("si.dat");
         WriteBytes(data, ReadBytes(QStringLiteral(ZANTREL_EXAMPLES "/silicon_2theta.dat")));
